@@ -1,0 +1,148 @@
+// The program's life: configuration, engine start-up, loading, the render thread, the main loop,
+// the fixed shutdown order and the one fatal-error path. Owns the shell's single instance.
+#include "shell/shell.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/os.h"
+#include "shell/shell_state.h"
+#include "shell/command_line.h"
+#include "shell/scratch_pool.h"
+#include "shell/tables.h"
+#include "vfs/mount.h"
+
+namespace {
+ShellState& g_shell = shell_state();
+}  // namespace
+
+void timer_start() {
+  uint64_t now = 0;
+  g_shell.clockStart = os_counter(&now) ? now : 0;
+}
+
+uint32_t timer_ms() {
+  uint64_t frequency = 0, now = 0;
+  if (!os_counter_frequency(&frequency) || !os_counter(&now) || frequency == 0) return 0;
+  return static_cast<uint32_t>(((now - g_shell.clockStart) * 1000u) / frequency);
+}
+
+void fill_frame_buffer() {
+  FrameBuffer& frame = g_shell.frame;
+  const DemoConfig& config = g_shell.config;
+  frame.width = config.width;
+  frame.height = config.height;
+  frame.pitch = static_cast<int32_t>((static_cast<uint32_t>(config.width) * static_cast<uint32_t>(config.bitsPerPixel)) >> 3);
+  frame.aspect = config.aspect;
+  frame.areaX = config.areaX;
+  frame.areaY = config.areaY;
+}
+
+bool display_init(DemoConfig* config) {
+  if (config->title) display_set_title(config->title);
+  if (config->icon) display_set_icon(config->icon);
+  DisplayRequest request{config->width, config->height, config->aspect, config->areaX, config->areaY, 1};
+  if (!display_open(&request)) fatal_error("Error initializing display!");
+  display_set_fullscreen(true);
+  size_t bytes = (static_cast<size_t>(static_cast<uint32_t>(config->width)) * static_cast<uint32_t>(config->height) *
+                  static_cast<uint32_t>(config->bitsPerPixel)) >> 3;
+  g_shell.frame.pixels = static_cast<uint32_t*>(std::calloc(bytes ? bytes : 1, 1));
+  if (!g_shell.frame.pixels) fatal_error("Error initializing display!");
+  display_present(g_shell.frame.pixels);
+  g_shell.flags |= DisplayOpen;
+  return true;
+}
+
+bool system_init(DemoConfig* config) {
+  if (!mount_archive(config->archiveName)) fatal_error("Error opening archive '%s'.", config->archiveName ? config->archiveName : "");
+  if (config->scratchSize != 0 && !scratch_pool_create(config->scratchSize)) return false;
+  if (config->moduleName) {
+    uint32_t size = 0;
+    g_shell.moduleBytes = load_file(config->moduleName, &size);
+    if (!g_shell.moduleBytes) {
+      unmount_archive();
+      fatal_error("Unable to load module '%s'!", config->moduleName);
+    }
+    if (music_create(g_shell.moduleBytes, size) != 0) {
+      std::free(g_shell.moduleBytes);
+      g_shell.moduleBytes = nullptr;
+      unmount_archive();
+      fatal_error("Unable to load module '%s'!", config->moduleName);
+    }
+    g_shell.flags |= ModuleLoaded;
+  }
+  if (!(g_shell.flags & DisplayOpen)) display_init(config);
+  return true;
+}
+
+void system_shutdown() {
+  std::free(g_shell.frame.pixels);
+  g_shell.frame.pixels = nullptr;
+  display_close();
+  g_shell.flags &= ~static_cast<uint32_t>(DisplayOpen);
+  unmount_archive();
+  if (g_shell.config.scratchSize != 0) scratch_pool_free();
+  if (g_shell.deferredError) {
+    os_error_box(g_shell.config.title, g_shell.deferredError);
+    std::free(g_shell.deferredError);
+    g_shell.deferredError = nullptr;
+  }
+}
+
+unsigned render_thread(void*) {
+  timer_start();
+  music_start();
+  g_shell.flags |= MusicStarted | RenderRunning;
+  FrameInfo& info = g_shell.info;
+  info.position = 0xFFFF;
+  info.time = 0;
+  while (!os_event_is_set(g_shell.stopEvent)) {
+    info.previousPosition = info.position;
+    info.position = static_cast<uint16_t>(music_position());
+    info.time = timer_ms();
+    if (!demo_frame(&g_shell.frame, &info)) break;
+    display_present(g_shell.frame.pixels);
+  }
+  g_shell.flags &= ~static_cast<uint32_t>(RenderRunning);
+  os_post_close();
+  return 0;
+}
+
+int shell_main() {
+  parse_command_line();
+  DemoConfig& config = g_shell.config;
+  config = DemoConfig{};
+  config.width = 320;
+  config.height = 200;
+  config.bitsPerPixel = 32;
+  config.aspect = 4.0f / 3.0f;
+  config.areaX = 1.0f;
+  config.areaY = 1.0f;
+  config.title = "Orvane Demo System";
+  config.progress = draw_progress_bar;
+  demo_configure(&config);
+  if (!system_init(&config)) fatal_error("Error initializing system!");
+  build_tables();
+  fill_frame_buffer();
+  if (!demo_init(&config)) fatal_error("Error initializing demo!");
+
+  g_shell.stopEvent = os_event_create();
+  g_shell.renderThread = os_thread_create(render_thread, nullptr);
+  os_thread_set_priority(g_shell.renderThread, OsThreadPriority::Normal);
+  os_run_message_loop();
+
+  os_event_set(g_shell.stopEvent);
+  os_thread_join(g_shell.renderThread);
+  g_shell.renderThread = nullptr;
+  os_event_destroy(g_shell.stopEvent);
+  g_shell.stopEvent = nullptr;
+
+  if (shell_module_exists()) shell_release_music();
+  demo_shutdown();
+  free_tables();
+  system_shutdown();
+  free_command_line();
+  return 0;
+}
