@@ -1,11 +1,190 @@
-// Deterministic maths. Placeholder over the C library until the portable kernels land.
+// Deterministic maths: sin, cos, atan2 and exp2 written out in plain double arithmetic, so every
+// platform and C library gives the same bits (the C libraries differ in their last bits).
+// Subtle: accuracy is within about one ulp of the true value; what matters is that it never varies.
 #include "shell/det_math.h"
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
-double det_sin(double x) { return std::sin(x); }
-double det_cos(double x) { return std::cos(x); }
-double det_atan2(double y, double x) { return std::atan2(y, x); }
-double det_exp2(double x) { return std::exp2(x); }
+namespace {
+int exponent_of(double x) {
+  uint64_t bits;
+  std::memcpy(&bits, &x, sizeof bits);
+  return static_cast<int>((bits >> 52) & 0x7FF);
+}
+
+// Polynomials on [-pi/4, pi/4]; x + y is the reduced argument with y its tail.
+double kernel_sin(double x, double y, bool hasTail) {
+  const double S1 = -1.66666666666666324348e-01, S2 = 8.33333333332248946124e-03,
+               S3 = -1.98412698298579493134e-04, S4 = 2.75573137070700676789e-06,
+               S5 = -2.50507602534068634195e-08, S6 = 1.58969099521155010221e-10;
+  double z = x * x;
+  double v = z * x;
+  double r = S2 + z * (S3 + z * (S4 + z * (S5 + z * S6)));
+  if (!hasTail) return x + v * (S1 + z * r);
+  return x - ((z * (0.5 * y - v * r) - y) - v * S1);
+}
+
+double kernel_cos(double x, double y) {
+  const double C1 = 4.16666666666666019037e-02, C2 = -1.38888888888741095749e-03,
+               C3 = 2.48015872894767294178e-05, C4 = -2.75573143513906633035e-07,
+               C5 = 2.08757232129817482790e-09, C6 = -1.13596475577881948265e-11;
+  double z = x * x;
+  double w = z * z;
+  double r = z * (C1 + z * (C2 + z * C3)) + w * w * (C4 + z * (C5 + z * C6));
+  double hz = 0.5 * z;
+  w = 1.0 - hz;
+  return w + (((1.0 - w) - hz) + (z * r - x * y));
+}
+
+// x = n * pi/2 + (y0 + y1) with |y0 + y1| <= pi/4, pi/2 taken in three parts (Cody and Waite).
+int reduce_half_pi(double x, double* y0, double* y1) {
+  const double invpio2 = 6.36619772367581382433e-01;
+  const double pio2_1 = 1.57079632673412561417e+00, pio2_1t = 6.07710050650619224932e-11;
+  const double pio2_2 = 6.07710050630396597660e-11, pio2_2t = 2.02226624879595063154e-21;
+  const double pio2_3 = 2.02226624871116645580e-21, pio2_3t = 8.47842766036889956997e-32;
+  double scaled = x * invpio2;
+  double fn = static_cast<double>(static_cast<int64_t>(scaled + (scaled >= 0 ? 0.5 : -0.5)));
+  double r = x - fn * pio2_1;
+  double w = fn * pio2_1t;
+  *y0 = r - w;
+  int j = exponent_of(x);
+  if (j - exponent_of(*y0) > 16) {  // cancellation: take the next part of pi/2
+    double t = r;
+    w = fn * pio2_2;
+    r = t - w;
+    w = fn * pio2_2t - ((t - r) - w);
+    *y0 = r - w;
+    if (j - exponent_of(*y0) > 49) {
+      t = r;
+      w = fn * pio2_3;
+      r = t - w;
+      w = fn * pio2_3t - ((t - r) - w);
+      *y0 = r - w;
+    }
+  }
+  *y1 = (r - *y0) - w;
+  return static_cast<int>(static_cast<int64_t>(fn) & 3);
+}
+
+constexpr double kLargeArgument = 1e9;  // beyond this the three-part reduction loses its bits
+
+double reduce_large(double x) {
+  // Huge angles never occur in the show; keep them finite and deterministic.
+  return std::fmod(x, 6.283185307179586);
+}
+}  // namespace
+
+double det_sin(double x) {
+  if (!std::isfinite(x)) return x - x;  // NaN
+  if (std::fabs(x) > kLargeArgument) x = reduce_large(x);
+  if (std::fabs(x) <= 0.7853981633974483) return kernel_sin(x, 0.0, false);
+  double y0, y1;
+  switch (reduce_half_pi(x, &y0, &y1)) {
+    case 0: return kernel_sin(y0, y1, true);
+    case 1: return kernel_cos(y0, y1);
+    case 2: return -kernel_sin(y0, y1, true);
+    default: return -kernel_cos(y0, y1);
+  }
+}
+
+double det_cos(double x) {
+  if (!std::isfinite(x)) return x - x;
+  if (std::fabs(x) > kLargeArgument) x = reduce_large(x);
+  if (std::fabs(x) <= 0.7853981633974483) return kernel_cos(x, 0.0);
+  double y0, y1;
+  switch (reduce_half_pi(x, &y0, &y1)) {
+    case 0: return kernel_cos(y0, y1);
+    case 1: return -kernel_sin(y0, y1, true);
+    case 2: return -kernel_cos(y0, y1);
+    default: return kernel_sin(y0, y1, true);
+  }
+}
+
+namespace {
+// atan on [0, inf): reduced to one of four intervals around 0.5, 1, 1.5 and infinity.
+double atan_positive(double x) {
+  const double atanhi[] = {4.63647609000806093515e-01, 7.85398163397448278999e-01, 9.82793723247329054082e-01,
+                           1.57079632679489655800e+00};
+  const double atanlo[] = {2.26987774529616870924e-17, 3.06161699786838301793e-17, 1.39033110312309984516e-17,
+                           6.12323399573676603587e-17};
+  const double aT[] = {3.33333333333329318027e-01,  -1.99999999998764832476e-01, 1.42857142725034663711e-01,
+                       -1.11111104054623557880e-01, 9.09088713343650656196e-02,  -7.69187620504482999495e-02,
+                       6.66107313738753120669e-02,  -5.83357013379057348645e-02, 4.97687799461593236017e-02,
+                       -3.65315727442169155270e-02, 1.62858201153657823623e-02};
+  if (x >= 3.6893488147419103e19) return atanhi[3] + atanlo[3];  // 2^65: atan is pi/2 to the last bit
+  int id;
+  if (x < 0.4375) {
+    if (x < 1.0e-8) return x;
+    id = -1;
+  } else if (x < 1.1875) {
+    if (x < 0.6875) {
+      id = 0;
+      x = (2.0 * x - 1.0) / (2.0 + x);
+    } else {
+      id = 1;
+      x = (x - 1.0) / (x + 1.0);
+    }
+  } else if (x < 2.4375) {
+    id = 2;
+    x = (x - 1.5) / (1.0 + 1.5 * x);
+  } else {
+    id = 3;
+    x = -1.0 / x;
+  }
+  double z = x * x;
+  double w = z * z;
+  double s1 = z * (aT[0] + w * (aT[2] + w * (aT[4] + w * (aT[6] + w * (aT[8] + w * aT[10])))));
+  double s2 = w * (aT[1] + w * (aT[3] + w * (aT[5] + w * (aT[7] + w * aT[9]))));
+  if (id < 0) return x - x * (s1 + s2);
+  return atanhi[id] - ((x * (s1 + s2) - atanlo[id]) - x);
+}
+}  // namespace
+
+double det_atan2(double y, double x) {
+  const double pi = 3.1415926535897931160e+00, pi_lo = 1.2246467991473531772e-16;
+  if (std::isnan(x) || std::isnan(y)) return x + y;
+  if (y == 0.0) {
+    if (std::signbit(x)) return std::signbit(y) ? -pi : pi;
+    return y;  // +-0
+  }
+  if (x == 0.0) return y > 0 ? pi / 2 : -pi / 2;
+  if (std::isinf(x) && std::isinf(y)) {
+    double quarter = x > 0 ? pi / 4 : 3 * pi / 4;
+    return y > 0 ? quarter : -quarter;
+  }
+  if (std::isinf(x)) {
+    if (x > 0) return std::copysign(0.0, y);
+    return y > 0 ? pi : -pi;
+  }
+  if (std::isinf(y)) return y > 0 ? pi / 2 : -pi / 2;
+  double a = std::fabs(y / x);
+  double z = std::isinf(a) ? pi / 2 : atan_positive(a);
+  if (x > 0) return y > 0 ? z : -z;
+  double r = pi - (z - pi_lo);
+  return y > 0 ? r : -r;
+}
+
+double det_exp2(double x) {
+  if (std::isnan(x)) return x;
+  if (x > 1024.0) return HUGE_VAL;
+  if (x < -1075.0) return 0.0;
+  const double ln2hi = 6.93147180369123816490e-01, ln2lo = 1.90821492927058770002e-10;
+  const double P1 = 1.66666666666666019037e-01, P2 = -2.77777777770155933842e-03,
+               P3 = 6.61375632143793436117e-05, P4 = -1.65339022054652515390e-06,
+               P5 = 4.13813679705723846039e-08;
+  double k = static_cast<double>(static_cast<int64_t>(x + (x >= 0 ? 0.5 : -0.5)));
+  double f = x - k;  // exact: |f| <= 0.5
+  // r = f * ln2 as hi + lo; ln2hi has its low bits clear, so f * ln2hi loses little.
+  double hi = f * ln2hi;
+  double lo = -(f * ln2lo);
+  double r = hi - lo;
+  double t = r * r;
+  double c = r - t * (P1 + t * (P2 + t * (P3 + t * (P4 + t * P5))));
+  double e = 1.0 - ((lo - (r * c) / (2.0 - c)) - hi);
+  return std::ldexp(e, static_cast<int>(k));
+}
+
 double det_sqrt(double x) { return std::sqrt(x); }
 float det_sqrtf(float x) { return std::sqrt(x); }
