@@ -1,5 +1,5 @@
-// The program's life: configuration, engine start-up, loading, the render thread, the main loop,
-// the fixed shutdown order and the one fatal-error path. Owns the shell's single instance.
+// The program's life: configuration, the fixed start-up order, the render thread with its frame
+// clock, the main loop and the fixed shutdown order. The production plugs in through demo_*.
 #include "shell/shell.h"
 
 #include <cstdarg>
@@ -27,68 +27,6 @@ uint32_t timer_ms() {
   uint64_t frequency = 0, now = 0;
   if (!os_counter_frequency(&frequency) || !os_counter(&now) || frequency == 0) return 0;
   return static_cast<uint32_t>(((now - g_shell.clockStart) * 1000u) / frequency);
-}
-
-void fill_frame_buffer() {
-  FrameBuffer& frame = g_shell.frame;
-  const DemoConfig& config = g_shell.config;
-  frame.width = config.width;
-  frame.height = config.height;
-  frame.pitch = static_cast<int32_t>((static_cast<uint32_t>(config.width) * static_cast<uint32_t>(config.bitsPerPixel)) >> 3);
-  frame.aspect = config.aspect;
-  frame.areaX = config.areaX;
-  frame.areaY = config.areaY;
-}
-
-bool display_init(DemoConfig* config) {
-  if (config->title) display_set_title(config->title);
-  if (config->icon) display_set_icon(config->icon);
-  DisplayRequest request{config->width, config->height, config->aspect, config->areaX, config->areaY, 1};
-  if (!display_open(&request)) fatal_error("Error initializing display!");
-  display_set_fullscreen(true);
-  size_t bytes = (static_cast<size_t>(static_cast<uint32_t>(config->width)) * static_cast<uint32_t>(config->height) *
-                  static_cast<uint32_t>(config->bitsPerPixel)) >> 3;
-  g_shell.frame.pixels = static_cast<uint32_t*>(std::calloc(bytes ? bytes : 1, 1));
-  if (!g_shell.frame.pixels) fatal_error("Error initializing display!");
-  display_present(g_shell.frame.pixels);
-  g_shell.flags |= DisplayOpen;
-  return true;
-}
-
-bool system_init(DemoConfig* config) {
-  if (!mount_archive(config->archiveName)) fatal_error("Error opening archive '%s'.", config->archiveName ? config->archiveName : "");
-  if (config->scratchSize != 0 && !scratch_pool_create(config->scratchSize)) return false;
-  if (config->moduleName) {
-    uint32_t size = 0;
-    g_shell.moduleBytes = load_file(config->moduleName, &size);
-    if (!g_shell.moduleBytes) {
-      unmount_archive();
-      fatal_error("Unable to load module '%s'!", config->moduleName);
-    }
-    if (music_create(g_shell.moduleBytes, size) != 0) {
-      std::free(g_shell.moduleBytes);
-      g_shell.moduleBytes = nullptr;
-      unmount_archive();
-      fatal_error("Unable to load module '%s'!", config->moduleName);
-    }
-    g_shell.flags |= ModuleLoaded;
-  }
-  if (!(g_shell.flags & DisplayOpen)) display_init(config);
-  return true;
-}
-
-void system_shutdown() {
-  std::free(g_shell.frame.pixels);
-  g_shell.frame.pixels = nullptr;
-  display_close();
-  g_shell.flags &= ~static_cast<uint32_t>(DisplayOpen);
-  unmount_archive();
-  if (g_shell.config.scratchSize != 0) scratch_pool_free();
-  if (g_shell.deferredError) {
-    os_error_box(g_shell.config.title, g_shell.deferredError);
-    std::free(g_shell.deferredError);
-    g_shell.deferredError = nullptr;
-  }
 }
 
 unsigned render_thread(void*) {
