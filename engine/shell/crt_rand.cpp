@@ -11,3 +11,5 @@ int crt_rand() {
 }
 
 void crt_srand(uint32_t seed) { g_state = seed; }
+
+uint32_t crt_rand_state() { return g_state; }
