@@ -8,6 +8,8 @@
 #include "music/module.h"
 #include "music/voice.h"
 
+struct OsThread;
+
 struct PositionEntry {
   uint8_t order;
   uint8_t row;
@@ -31,6 +33,8 @@ struct Playback {
   float* mix;               // totalFrames x 2, 16-byte aligned inside mixBlock
   void* mixBlock;
   std::atomic<bool> stopRequested, mixingSegment, threadFinished;
+  OsThread* thread;         // the output thread, null when none runs
+  bool deviceOpen;          // the wave device is open
 };
 
 Playback& playback();  // the one instance

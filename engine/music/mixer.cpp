@@ -1,0 +1,250 @@
+// The mixer's inner loops: per pass the distance to the next loop boundary, the gain ramp set-up,
+// then cnt frames with the gains held constant (two frames an iteration) or ramping linearly.
+// Interpolation runs in double precision and every output sample is rounded to float32 once.
+// Kept on purpose: before every step the lowest bit of the 32.32 position is cleared; an odd
+// last frame of the constant path uses the current gains; a silent voice still advances.
+#include "music/mixer.h"
+
+#include <cmath>
+
+#include "music/module.h"
+#include "music/playback.h"
+#include "music/voice.h"
+
+namespace {
+
+constexpr float InverseGain = 0.003921569f;  // float32 1/255
+constexpr uint64_t ZeroStepDivisor = uint64_t{0x17C6F8C} << 8;  // 256 Hz at 44,100 Hz, 32.32
+
+inline uint64_t position_of(const Voice& v) { return uint64_t{v.samplePosition} << 32 | v.fraction; }
+inline void store_position(Voice& v, uint64_t position) {
+  v.samplePosition = static_cast<uint32_t>(position >> 32);
+  v.fraction = static_cast<uint32_t>(position);
+}
+
+// One interpolated value at a 32.32 position; data[index + 1] is valid up to the guard value.
+inline double sample_at(const int16_t* data, uint64_t position) {
+  uint32_t index = static_cast<uint32_t>(position >> 32);
+  double w = static_cast<double>(static_cast<uint32_t>(position) >> 1) * (1.0 / 2147483648.0);
+  double s0 = data[index];
+  double s1 = data[index + 1];
+  return s0 + w * (s1 - s0);
+}
+
+inline void add(float* out, double v, float gain) {
+  *out = static_cast<float>(static_cast<double>(*out) + v * static_cast<double>(gain));
+}
+
+// The position after n frames of (clear bit 0, add step), in closed form for silent voices.
+inline uint64_t advance(uint64_t position, uint64_t step, int32_t n) {
+  if (n <= 0) return position;
+  uint64_t first = (position & ~uint64_t{1}) + step;
+  return first + static_cast<uint64_t>(n - 1) * (step & ~uint64_t{1});
+}
+
+uint64_t mix_constant(const int16_t* data, uint64_t position, uint64_t step, float* out, int32_t cnt, float gL,
+                      float gR, float cL, float cR) {
+  int32_t pairs = cnt >> 1;
+  if (gL == 0.0f && gR == 0.0f && ((cnt & 1) == 0 || (cL == 0.0f && cR == 0.0f)))
+    return advance(position, step, cnt);
+  for (int32_t i = 0; i < pairs; ++i) {
+    double v0 = sample_at(data, position);
+    position = (position & ~uint64_t{1}) + step;
+    double v1 = sample_at(data, position);
+    position = (position & ~uint64_t{1}) + step;
+    add(out + 0, v0, gL);
+    add(out + 1, v0, gR);
+    add(out + 2, v1, gL);
+    add(out + 3, v1, gR);
+    out += 4;
+  }
+  if (cnt & 1) {
+    double v = sample_at(data, position);
+    position = (position & ~uint64_t{1}) + step;
+    add(out + 0, v, cL);
+    add(out + 1, v, cR);
+  }
+  return position;
+}
+
+uint64_t mix_ramp(const int16_t* data, uint64_t position, uint64_t step, float* out, int32_t cnt, float* cL,
+                  float* cR, float incL, float incR) {
+  float left = *cL, right = *cR;
+  if (left == 0.0f && right == 0.0f && incL == 0.0f && incR == 0.0f) return advance(position, step, cnt);
+  for (int32_t i = 0; i < cnt; ++i) {
+    double v = sample_at(data, position);
+    position = (position & ~uint64_t{1}) + step;
+    add(out + 0, v, left);
+    add(out + 1, v, right);
+    left += incL;
+    right += incR;
+    out += 2;
+  }
+  *cL = left;
+  *cR = right;
+  return position;
+}
+
+// Frames until the next boundary is reached, or -1 when it lies beyond this pass's reach.
+// The division uses the full 32.32 step, so the last frame before the boundary never reads
+// past data[boundary].
+int64_t frames_to_boundary(const Voice& v, const Sample& s, uint64_t position, uint64_t step) {
+  uint64_t distance;
+  if (v.direction == 1) {
+    uint64_t boundary = uint64_t{s.loopStart} + s.loopLength;
+    if (v.samplePosition > boundary) boundary = s.length;
+    boundary <<= 32;
+    distance = position >= boundary ? 0 : boundary - position;
+  } else {
+    uint64_t start = uint64_t{s.loopStart} << 32;
+    distance = position <= start ? 0 : position - start;
+  }
+  if ((distance >> 32) >= (uint64_t{1} << 24)) return -1;
+  uint64_t divisor = (step >> 8) == 0 ? ZeroStepDivisor : step;
+  return static_cast<int64_t>(distance / divisor + (distance % divisor != 0));
+}
+
+// Reflects a ping-pong position into [start, end) and sets the direction of the last reflection.
+void ping_pong(Voice& v, const Sample& s, uint64_t position) {
+  int64_t start = static_cast<int64_t>(uint64_t{s.loopStart} << 32);
+  int64_t end = static_cast<int64_t>((uint64_t{s.loopStart} + s.loopLength) << 32);
+  int64_t p = static_cast<int64_t>(position);
+  // A position that fell a few 2^-32 short of the boundary (bit clearing) turns next pass.
+  if (v.direction == 1 && p < end) return;
+  if (v.direction != 1 && p > start) return;
+  int64_t period = 2 * (end - start);
+  if (v.direction == 1) {
+    p = 2 * end - 1 - p;
+    v.direction = 2;
+  } else {
+    p = 2 * start - 1 - p;
+    v.direction = 1;
+  }
+  for (;;) {
+    // Two reflections in a row move the position by one period; skip whole periods at once.
+    if (p >= end + period) p -= (p - end) / period * period;
+    if (p < start - period) p += (start - 1 - p) / period * period;
+    if (p >= end) {
+      p = 2 * end - 1 - p;
+      v.direction = 2;
+    } else if (p < start) {
+      p = 2 * start - 1 - p;
+      v.direction = 1;
+    } else {
+      break;
+    }
+  }
+  store_position(v, static_cast<uint64_t>(p));
+}
+
+// Boundary handling; false when the voice stopped.
+bool at_boundary(Voice& v, const Sample& s, uint64_t position) {
+  if (s.loopType == 2) {
+    uint32_t end = s.loopStart + s.loopLength;
+    uint32_t integer = static_cast<uint32_t>(position >> 32);
+    if (integer >= end) integer = s.loopStart + (integer - s.loopStart) % s.loopLength;
+    v.samplePosition = integer;
+    v.fraction = static_cast<uint32_t>(position);
+    return true;
+  }
+  if (s.loopType == 4) {
+    store_position(v, position);
+    ping_pong(v, s, position);
+    return true;
+  }
+  v.sample = nullptr;
+  v.samplePosition = 0;
+  v.fraction = 0;
+  return false;
+}
+
+}  // namespace
+
+void mix_voice(Voice* voice, MixRamp ramp, float* destination, int32_t frames) {
+  Voice& v = *voice;
+  int32_t cursor = 0;
+  while (cursor < frames && v.sample) {
+    const Sample& s = *v.sample;
+    int32_t cnt = frames - cursor;
+    uint64_t position = position_of(v);
+    uint64_t step = uint64_t{v.stepInteger} << 32 | v.stepFraction;
+    bool boundary = false;
+    int64_t k = frames_to_boundary(v, s, position, step);
+    if (k >= 0 && k <= cnt) {
+      cnt = static_cast<int32_t>(k);
+      boundary = true;
+    }
+
+    int32_t rampCount = 0;
+    float incL = 0.0f, incR = 0.0f;
+    if (v.rampFramesLeft > 0 && v.targetLeft == v.lastTargetLeft && v.targetRight == v.lastTargetRight) {
+      rampCount = v.rampFramesLeft;
+      incL = v.rampStepLeft;
+      incR = v.rampStepRight;
+    } else {
+      v.lastTargetLeft = v.targetLeft;
+      v.lastTargetRight = v.targetRight;
+      int32_t diffL = v.targetLeft - (v.currentLeft >> 8);
+      int32_t diffR = v.targetRight - (v.currentRight >> 8);
+      if (diffL != 0) {
+        incL = static_cast<float>(diffL) * InverseGain * ramp.reciprocal;
+        rampCount = ramp.length;
+      }
+      if (diffR != 0) {
+        incR = static_cast<float>(diffR) * InverseGain * ramp.reciprocal;
+        rampCount = ramp.length;
+      }
+      v.rampStepLeft = incL;
+      v.rampStepRight = incR;
+    }
+    bool rampCut = false;
+    if (rampCount > 0) {
+      v.rampFramesLeft = rampCount;
+      if (cnt > rampCount) {
+        cnt = rampCount;
+        rampCut = true;
+        boundary = false;
+      }
+    }
+
+    float gL = static_cast<float>(v.targetLeft) / 255.0f;
+    float gR = static_cast<float>(v.targetRight) / 255.0f;
+    float cL = static_cast<float>(v.currentLeft) * (1.0f / 256.0f) * InverseGain;
+    float cR = static_cast<float>(v.currentRight) * (1.0f / 256.0f) * InverseGain;
+    if (v.direction != 1) step = ~step + 1;
+
+    float* out = destination + 2 * static_cast<int64_t>(cursor);
+    if (rampCount > 0) {
+      position = mix_ramp(s.data, position, step, out, cnt, &cL, &cR, incL, incR);
+      v.currentLeft = static_cast<int32_t>(std::lrint(cL * 255.0f * 256.0f));
+      v.currentRight = static_cast<int32_t>(std::lrint(cR * 255.0f * 256.0f));
+      rampCount -= cnt;
+      v.rampFramesLeft = rampCount;
+      if (rampCount == 0) {
+        v.rampStepLeft = v.rampStepRight = 0.0f;
+        v.currentLeft = v.targetLeft * 256;
+        v.currentRight = v.targetRight * 256;
+      }
+    } else {
+      position = mix_constant(s.data, position, step, out, cnt, gL, gR, cL, cR);
+    }
+    cursor += cnt;
+    if (boundary) {
+      if (!at_boundary(v, s, position)) return;
+      continue;
+    }
+    store_position(v, position);
+    if (!rampCut) return;
+  }
+}
+
+void mix_voice_set(Voice* voices, int32_t count, MixRamp ramp, float* destination, int32_t frames) {
+  if (frames <= 0 || !destination) return;
+  for (int32_t i = 0; i < count; ++i)
+    if (voices[i].sample) mix_voice(&voices[i], ramp, destination, frames);
+}
+
+void mix_voices(float* destination, int32_t frames) {
+  Playback& state = playback();
+  mix_voice_set(state.voices, VoiceCount, MixRamp{state.rampLength, state.rampReciprocal}, destination, frames);
+}

@@ -1,0 +1,27 @@
+// The shell's music glue: one current module, made from the module bytes, started once on the
+// render thread, asked for its position every frame and freed at shutdown.
+#include "music/module.h"
+#include "music/output.h"
+#include "shell/shell.h"
+
+namespace {
+Module* current = nullptr;  // the one current module of the process
+}  // namespace
+
+int music_create(const void* bytes, uint32_t size) {
+  if (current) music_free();  // a second create replaces the first instead of leaking it
+  current = module_create_from_memory(bytes, size);
+  return current ? 0 : 3;
+}
+
+void music_start() {
+  if (current) player_start(current);
+}
+
+int music_position() { return current ? player_position(current) : 0; }
+
+void music_free() {
+  if (!current) return;
+  module_free(current);
+  current = nullptr;
+}
