@@ -15,3 +15,8 @@ void set_bpm(Module* module, int32_t bpm);
 int32_t amiga_period(int32_t note, int32_t finetune);
 void trigger_instrument(Channel* channel, const Sample* sample);
 void update_voice(Channel* channel, const Sample* sample, Module* module);
+
+// Orders the song plays: songLength bounded to the 256-entry order table.
+int32_t song_length(const Module* module);
+// Rows of the pattern at an order entry; 64 for a pattern the file does not store.
+int32_t order_rows(const Module* module, int32_t order);

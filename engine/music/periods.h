@@ -1,0 +1,22 @@
+// Note periods and voice frequencies for the linear and the Amiga table.
+// Subtle: the linear table adds periodOffset to the exponent (a positive offset raises the pitch),
+// the Amiga table adds it to the period; both kept as designed. Out-of-range inputs are clamped.
+#pragma once
+#include <cstdint>
+
+#include "music/module.h"
+
+constexpr int32_t PlayerRate = 44100;  // output frames per second
+constexpr int32_t HighestNote = 119;   // highest realNote whose period stays positive in both tables
+constexpr int32_t PeriodLimit = 1 << 30;  // |period| guard: far beyond audible, never overflows
+
+inline bool linear_table(const Module* module) { return (module->flags & 1) != 0; }
+
+// The channel's realNote from the cell's note (1-based) and the sample's relative note, 0..119.
+int32_t real_note(int32_t cellNote, int32_t relativeNote);
+// The period of realNote with finetune (1/128 semitone) in the module's table.
+int32_t note_period(const Module* module, int32_t realNote, int32_t finetune);
+// Keeps a period that effects slide inside +-PeriodLimit.
+int32_t clamp_period(int64_t period);
+// Hz for period + periodOffset, before the 100 Hz floor; 0 when the Amiga period sum is 0.
+int32_t period_frequency(const Module* module, int32_t period, int32_t periodOffset);
