@@ -245,3 +245,29 @@ XmInstrument& add_simple_instrument(XmBuilder& builder, std::vector<int> values,
   sample.loopLength = loopLength;
   return instrument;
 }
+
+std::vector<uint8_t> build_test_song(int speed, int bpm) {
+  XmBuilder b;
+  b.channels(4).speed(speed).bpm(bpm).orders({0, 1, 0}).restart(1);
+  std::vector<int> saw;
+  for (int i = 0; i < 256; ++i) saw.push_back((i - 128) * 200);
+  XmInstrument& lead = add_simple_instrument(b, saw, true, 1, 0, 256);
+  lead.sample().values = {};  // an empty second sample slot, mapped to the top notes
+  for (int n = 84; n < 96; ++n) lead.noteSample[n] = 1;
+  std::vector<int> tone;
+  for (int i = 0; i < 64; ++i) tone.push_back(i < 32 ? i * 3 : (64 - i) * 3);
+  XmInstrument& pad = add_simple_instrument(b, tone, false, 2, 16, 40);
+  pad.samples[0].panning = 40;
+  pad.volumeEnvelope.points = {{0, 0}, {8, 64}, {30, 20}};
+  pad.volumeEnvelope.type = 3;
+  pad.volumeEnvelope.sustain = 1;
+  pad.fadeout = 800;
+  XmPattern& first = b.pattern(16);
+  first.cell(0, 0, 49, 1).cell(0, 1, 37, 2, 0x30).cell(2, 2, 61, 1, 0x20).cell(4, 0, 51, 1);
+  first.cell(6, 1, 97).cell(8, 3, 44, 2, 0xC4).cell(10, 0, 56, 1, 0x38).cell(12, 2, 90, 1);
+  first.cell(14, 3, 97);
+  XmPattern& second = b.pattern(8);
+  second.cell(0, 0, 42, 2).cell(1, 1, 54, 1, 0x50).cell(3, 2, 49, 1, 0x10).cell(5, 3, 61, 2);
+  second.cell(7, 0, 97);
+  return b.build();
+}

@@ -92,3 +92,7 @@ class XmBuilder {
 // note mapped to it.
 XmInstrument& add_simple_instrument(XmBuilder& builder, std::vector<int> values, bool sixteenBit = false,
                                     uint8_t loop = 0, uint32_t loopStart = 0, uint32_t loopLength = 0);
+
+// A short two-pattern song that sounds: a looped 16-bit saw, a ping-pong 8-bit tone with a
+// volume envelope, notes, key-offs and volume-column settings on 4 channels; restart at order 1.
+std::vector<uint8_t> build_test_song(int speed, int bpm);

@@ -1,0 +1,247 @@
+// The mixer with voices set by hand: gains and panning in exact numbers, ramps, interpolation,
+// forward and ping-pong loops, the end of unlooped samples and EmptySample.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "music/mixer.h"
+#include "music/module.h"
+#include "music/voice.h"
+
+namespace {
+
+constexpr MixRamp Ramp{128, 1.0f / 128.0f};
+
+// A sample with the loader's layout: length + 8 values and the guard at the loop end.
+struct TestSample {
+  std::vector<int16_t> data;
+  Sample sample{};
+  TestSample(std::vector<int16_t> values, uint8_t loopType = 1, uint32_t loopStart = 0, uint32_t loopLength = 0) {
+    data = values;
+    data.resize(values.size() + 8, 0);
+    sample.data = data.data();
+    sample.length = static_cast<uint32_t>(values.size());
+    sample.loopType = loopType;
+    sample.bits = 16;
+    sample.loopStart = loopType == 1 ? 0 : loopStart;
+    sample.loopLength = loopType == 1 ? sample.length : loopLength;
+    uint32_t end = sample.loopStart + sample.loopLength;
+    if (loopType == 2) data[end] = data[sample.loopStart];
+    if (loopType == 4) data[end] = data[end - 1];
+  }
+};
+
+// A sounding voice at constant gains (no ramp pending).
+Voice steady_voice(const Sample* sample, int32_t left, int32_t right, uint32_t stepInteger, uint32_t stepFraction = 0) {
+  Voice v{};
+  v.sample = sample;
+  v.direction = 1;
+  v.stepInteger = stepInteger;
+  v.stepFraction = stepFraction;
+  v.targetLeft = v.lastTargetLeft = left;
+  v.targetRight = v.lastTargetRight = right;
+  v.currentLeft = left * 256;
+  v.currentRight = right * 256;
+  return v;
+}
+
+float added(double v, float gain) { return static_cast<float>(0.0 + v * static_cast<double>(gain)); }
+
+TEST(Mixer, FullLeftPanningAddsTheExactGainToTheLeftOnly) {
+  TestSample s(std::vector<int16_t>(64, 1000));
+  // Volume 127 at panning 255: targetLeft 127, targetRight 0.
+  Voice v = steady_voice(&s.sample, 127 * 255 / 255, 127 * 0 / 255, 1);
+  std::vector<float> out(2 * 10, 0.0f);
+  mix_voice(&v, Ramp, out.data(), 10);
+  for (int i = 0; i < 10; ++i) {
+    EXPECT_EQ(out[2 * i], added(1000.0, 127.0f / 255.0f)) << i;
+    EXPECT_EQ(out[2 * i + 1], 0.0f) << i;
+  }
+  // An odd last frame uses the current gain, currentLeft / 256 x float32(1/255).
+  Voice w = steady_voice(&s.sample, 127, 0, 1);
+  std::vector<float> odd(2 * 3, 0.0f);
+  mix_voice(&w, Ramp, odd.data(), 3);
+  EXPECT_EQ(odd[0], added(1000.0, 127.0f / 255.0f));
+  EXPECT_EQ(odd[4], added(1000.0, 32512.0f * (1.0f / 256.0f) * 0.003921569f));
+  EXPECT_EQ(odd[5], 0.0f);
+}
+
+TEST(Mixer, AddsToTheBufferVoiceByVoiceAndIgnoresEmptyCounts) {
+  TestSample s(std::vector<int16_t>(64, 510));
+  Voice voices[2] = {steady_voice(&s.sample, 255, 0, 1), steady_voice(&s.sample, 0, 51, 1)};
+  std::vector<float> out(4, 1.5f);
+  mix_voice_set(voices, 2, Ramp, out.data(), 2);
+  EXPECT_EQ(out[0], static_cast<float>(1.5 + 510.0 * static_cast<double>(255.0f / 255.0f)));
+  EXPECT_EQ(out[1], static_cast<float>(1.5 + 510.0 * static_cast<double>(51.0f / 255.0f)));
+  Voice before = voices[0];
+  mix_voice_set(voices, 2, Ramp, out.data(), 0);
+  mix_voice_set(voices, 2, Ramp, out.data(), -5);
+  EXPECT_EQ(voices[0].samplePosition, before.samplePosition);
+  EXPECT_EQ(out[0], static_cast<float>(1.5 + 510.0));
+}
+
+TEST(Mixer, InterpolatesLinearlyBetweenNeighbours) {
+  TestSample s({0, 1000, -1000, 0, 0, 0, 0, 0, 0, 0});
+  Voice v = steady_voice(&s.sample, 255, 255, 0, 0x40000000u);  // a quarter sample per frame
+  std::vector<float> out(2 * 8, 0.0f);
+  mix_voice(&v, Ramp, out.data(), 8);
+  const float expected[] = {0, 250, 500, 750, 1000, 500, 0, -500};
+  for (int i = 0; i < 8; ++i) EXPECT_EQ(out[2 * i], expected[i]) << i;
+  EXPECT_EQ(v.samplePosition, 2u);
+  EXPECT_EQ(v.fraction, 0u);
+}
+
+TEST(Mixer, NewNoteRampsFromSilenceToItsTargetInRampLengthFrames) {
+  TestSample s(std::vector<int16_t>(4096, 2000), 2, 0, 4096);
+  Voice v{};
+  v.sample = &s.sample;
+  v.direction = 1;
+  v.stepInteger = 1;
+  v.targetLeft = 100;
+  v.targetRight = 20;
+  std::vector<float> out(2 * 300, 0.0f);
+  // Split across calls so the ramp has to continue from the stored state.
+  mix_voice(&v, Ramp, out.data(), 50);
+  EXPECT_EQ(v.rampFramesLeft, 78);
+  mix_voice(&v, Ramp, out.data() + 100, 250);
+  EXPECT_EQ(v.rampFramesLeft, 0);
+  EXPECT_EQ(v.currentLeft, 100 * 256);
+  EXPECT_EQ(v.currentRight, 20 * 256);
+  EXPECT_EQ(out[0], 0.0f);  // the first frame is mixed at gain 0
+  for (int i = 1; i < 128; ++i) {
+    EXPECT_GT(out[2 * i], out[2 * i - 2]) << i;
+    EXPECT_LT(out[2 * i], 2000.0f * 100 / 255) << i;
+  }
+  // Linear: the midpoint carries half the gain.
+  EXPECT_NEAR(out[2 * 64], 2000.0 * 100 / 255 * 64 / 128, 0.2);
+  // From frame 128 on the gains are the constant targets.
+  for (int i = 128; i < 300; ++i) {
+    EXPECT_EQ(out[2 * i], added(2000.0, 100.0f / 255.0f)) << i;
+    EXPECT_EQ(out[2 * i + 1], added(2000.0, 20.0f / 255.0f)) << i;
+  }
+}
+
+TEST(Mixer, ChangedTargetsRampFromTheCurrentGainAndEndExactlyOnTheNewOne) {
+  TestSample s(std::vector<int16_t>(4096, -3000), 2, 0, 4096);
+  Voice v = steady_voice(&s.sample, 120, 120, 1);
+  v.targetLeft = 10;  // right unchanged: only the left side ramps
+  std::vector<float> out(2 * 200, 0.0f);
+  mix_voice(&v, Ramp, out.data(), 200);
+  EXPECT_EQ(v.lastTargetLeft, 10);
+  EXPECT_EQ(v.rampStepRight, 0.0f);
+  EXPECT_EQ(v.currentLeft, 10 * 256);
+  EXPECT_EQ(out[1], added(-3000.0, 120.0f * 256.0f * (1.0f / 256.0f) * 0.003921569f));
+  EXPECT_EQ(out[0], out[1]);  // the ramp starts at the old gain
+  for (int i = 1; i < 128; ++i) EXPECT_GT(out[2 * i], out[2 * i - 2]) << i;  // -3000 x falling gain
+  EXPECT_EQ(out[2 * 128], added(-3000.0, 10.0f / 255.0f));
+  EXPECT_EQ(out[2 * 199 + 1], added(-3000.0, 120.0f / 255.0f));
+}
+
+TEST(Mixer, ForwardLoopWrapsSeveralLoopLengthsInOneFrame) {
+  std::vector<int16_t> values;
+  for (int i = 0; i < 8; ++i) values.push_back(static_cast<int16_t>(100 * (i + 1)));
+  TestSample s(values, 2, 4, 4);  // loop over 4..7
+  Voice v = steady_voice(&s.sample, 255, 0, 9);  // nine samples a frame: two loop lengths and more
+  std::vector<float> out(2 * 6, 0.0f);
+  mix_voice(&v, Ramp, out.data(), 6);
+  // Positions 0, 9 -> 5, 14 -> 6, 15 -> 7, 16 -> 4, 13 -> 5.
+  const float expected[] = {100, 600, 700, 800, 500, 600};
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(out[2 * i], expected[i]) << i;
+  EXPECT_EQ(v.samplePosition, 6u);
+  EXPECT_NE(v.sample, nullptr);
+}
+
+TEST(Mixer, PingPongReversesAtBothEndsAndReadsOnlyTheLoopAndItsGuard) {
+  // Values outside the loop are loud; inside they stay below 1000.
+  std::vector<int16_t> values(40, 30000);
+  for (int i = 10; i < 20; ++i) values[i] = static_cast<int16_t>(i * 10);
+  TestSample s(values, 4, 10, 10);
+  s.data[21] = 30000;  // beyond the guard
+  Voice v = steady_voice(&s.sample, 255, 255, 0, 0xB0000000u);  // 0.6875 samples a frame
+  v.samplePosition = 12;
+  std::vector<float> out(2 * 400, 0.0f);
+  bool sawBackward = false, sawForwardAgain = false;
+  for (int block = 0; block < 40; ++block) {
+    mix_voice(&v, Ramp, out.data() + 20 * block, 10);
+    if (v.direction == 2) sawBackward = true;
+    if (sawBackward && v.direction == 1) sawForwardAgain = true;
+    ASSERT_GE(v.samplePosition, 10u);
+    ASSERT_LE(v.samplePosition, 20u);
+  }
+  EXPECT_TRUE(sawBackward);
+  EXPECT_TRUE(sawForwardAgain);
+  for (int i = 0; i < 400; ++i) {
+    EXPECT_GE(out[2 * i], 100.0f) << i;
+    EXPECT_LE(out[2 * i], 190.0f) << i;
+  }
+  // A step larger than the loop reflects back and forth inside it.
+  Voice fast = steady_voice(&s.sample, 255, 0, 23);
+  fast.samplePosition = 15;
+  std::vector<float> more(2 * 50, 0.0f);
+  mix_voice(&fast, Ramp, more.data(), 50);
+  for (int i = 0; i < 50; ++i) EXPECT_LE(more[2 * i], 190.0f) << i;
+  EXPECT_GE(fast.samplePosition, 10u);
+  EXPECT_LT(fast.samplePosition, 20u);
+}
+
+TEST(Mixer, PingPongLoopFromZeroLandingExactlyOnTheStart) {
+  TestSample s({100, 200, 300, 400}, 4, 0, 4);
+  Voice v = steady_voice(&s.sample, 255, 0, 1);
+  std::vector<float> out(2 * 16, 0.0f);
+  mix_voice(&v, Ramp, out.data(), 16);
+  for (int i = 0; i < 16; ++i) {
+    EXPECT_GE(out[2 * i], 100.0f) << i;
+    EXPECT_LE(out[2 * i], 400.0f) << i;
+  }
+  EXPECT_LT(v.samplePosition, 4u);
+}
+
+TEST(Mixer, UnloopedVoiceStopsExactlyAtItsEndAndStaysStopped) {
+  std::vector<int16_t> values;
+  for (int i = 0; i < 10; ++i) values.push_back(static_cast<int16_t>(i + 1));
+  TestSample s(values);
+  Voice v = steady_voice(&s.sample, 255, 0, 1);
+  std::vector<float> out(2 * 20, 0.0f);
+  mix_voice(&v, Ramp, out.data(), 20);
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(out[2 * i], static_cast<float>(i + 1)) << i;
+  for (int i = 10; i < 20; ++i) EXPECT_EQ(out[2 * i], 0.0f) << i;
+  EXPECT_EQ(v.sample, nullptr);
+  EXPECT_EQ(v.samplePosition, 0u);
+  EXPECT_EQ(v.fraction, 0u);
+  Voice pool[1] = {v};
+  mix_voice_set(pool, 1, Ramp, out.data(), 20);
+  EXPECT_EQ(out[20], 0.0f);
+}
+
+TEST(Mixer, EmptySampleStopsAtOnceWithoutReadingData) {
+  ASSERT_EQ(EmptySample.data, nullptr);
+  Voice v = steady_voice(&EmptySample, 127, 127, 1);
+  v.currentLeft = v.currentRight = 0;  // a fresh trigger: a ramp is pending
+  std::vector<float> out(2 * 8, 0.0f);
+  mix_voice(&v, Ramp, out.data(), 8);
+  EXPECT_EQ(v.sample, nullptr);
+  for (float value : out) EXPECT_EQ(value, 0.0f);
+}
+
+TEST(Mixer, SilentVoicesAdvanceExactlyLikeAudibleOnes) {
+  // Same voice twice, once at gain 0: positions, loop state and direction must agree, including
+  // the cleared lowest position bit with an odd step.
+  std::vector<int16_t> values(5000, 7);
+  TestSample pingPong(values, 4, 1000, 3000);
+  TestSample forward(values, 2, 100, 2900);
+  for (const Sample* sample : {&pingPong.sample, &forward.sample}) {
+    Voice loud = steady_voice(sample, 200, 100, 3, 0x12345679u);
+    Voice quiet = steady_voice(sample, 0, 0, 3, 0x12345679u);
+    loud.fraction = quiet.fraction = 0x00000001u;
+    std::vector<float> out(2 * 4000, 0.0f);
+    for (int block = 0; block < 7; ++block) {
+      mix_voice(&loud, Ramp, out.data(), 1001 + block);
+      mix_voice(&quiet, Ramp, out.data(), 1001 + block);
+      ASSERT_EQ(loud.samplePosition, quiet.samplePosition) << block;
+      ASSERT_EQ(loud.fraction, quiet.fraction) << block;
+      ASSERT_EQ(loud.direction, quiet.direction) << block;
+    }
+  }
+}
+
+}  // namespace
