@@ -2,6 +2,8 @@
 // Subtle: palette steps run before the effects, and a flash only starts on rows 0-3 of its window.
 #include "demo/timeline.h"
 
+#include "demo/greetings.h"
+
 namespace {
 uint32_t order_of(uint32_t p) { return p >> 8; }
 uint32_t row_of(uint32_t p) { return p & 0xFF; }
@@ -76,7 +78,7 @@ void greetings(TimelineState& s, uint32_t p, uint32_t now, SceneActions& a) {
   whiten_flash(s, 0x1A00, p, now, a);
   a.texture_effect(10);
   if (p <= 0x19FF) {
-    a.overlay(GreetLayer0 + greeting_for_position(p), 255, 2);
+    a.overlay(GreetLayer0 + greeting_index(p), 255, 2);
     a.overlay(NoImage, random_intensity(a), 1);
   }
   if (p >= 0x1A00) {
@@ -124,12 +126,6 @@ int32_t flash_level(Flash& flash, uint32_t now) {
     return 0;
   }
   return static_cast<int32_t>(level);
-}
-
-int32_t greeting_for_position(uint32_t p) {
-  if (p < 0x1800) return 0;
-  int32_t k = static_cast<int32_t>(((p >> 4) & 15) + ((p - 0x1800) >> 8) * 8);
-  return k > 15 ? 15 : k;
 }
 
 bool run_timeline(TimelineState& state, uint32_t p, uint32_t now, SceneActions& a) {

@@ -53,7 +53,3 @@ struct TimelineState {
 // On true the caller outputs the frame and records the position with timeline_frame_done.
 bool run_timeline(TimelineState& state, uint32_t position, uint32_t now, SceneActions& actions);
 void timeline_frame_done(TimelineState& state, uint32_t position);
-
-// The greeting shown at a position of the greeting block: 16 rows each, 0..7 in order 24 and
-// 8..15 in order 25; rows beyond the tune's 128 stay on the last greeting.
-int32_t greeting_for_position(uint32_t position);

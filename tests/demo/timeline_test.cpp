@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "demo/greetings.h"
 #include "demo/timeline.h"
 
 namespace {
@@ -187,13 +188,13 @@ TEST(Timeline, OrderThirteenFadesToBlackAndTheFinaleFadesOut) {
 }
 
 TEST(Timeline, GreetingsFollowTheRowsAndClamp) {
-  EXPECT_EQ(greeting_for_position(0x1800), 0);
-  EXPECT_EQ(greeting_for_position(0x180F), 0);
-  EXPECT_EQ(greeting_for_position(0x1810), 1);
-  EXPECT_EQ(greeting_for_position(0x1870), 7);
-  EXPECT_EQ(greeting_for_position(0x1900), 8);
-  EXPECT_EQ(greeting_for_position(0x1970), 15);
-  EXPECT_EQ(greeting_for_position(0x19F0), 15) << "rows beyond 0x7F stay on the last greeting";
+  EXPECT_EQ(greeting_index(0x1800), 0);
+  EXPECT_EQ(greeting_index(0x180F), 0);
+  EXPECT_EQ(greeting_index(0x1810), 1);
+  EXPECT_EQ(greeting_index(0x1870), 7);
+  EXPECT_EQ(greeting_index(0x1900), 8);
+  EXPECT_EQ(greeting_index(0x1970), 15);
+  EXPECT_EQ(greeting_index(0x19F0), 15) << "rows beyond 0x7F stay on the last greeting";
   TimelineState state;
   auto log = frame(state, 0x1935, 0);
   EXPECT_TRUE(std::find(log.begin(), log.end(), "overlay 18 255 2") != log.end());  // GreetLayer0 + 11
