@@ -1,0 +1,27 @@
+// Building pak archives in memory: the tree of entries and the layout options of the pak tool.
+// The writer sorts, checks and lays out; it never touches the disk.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct PakNode {
+  std::string name;           // one path component, no '/'
+  bool directory = false;
+  std::vector<uint8_t> data;  // a file's bytes
+  std::vector<PakNode> children;
+};
+
+struct PakOptions {
+  bool upper = false;            // names in upper case
+  bool compress = false;         // LZSS per entry where that makes it smaller
+  bool scramble = false;         // the whole archive through the scramble cipher
+  bool embedded_layout = false;  // block padded to 2048, data at multiples of 2048, zero padding
+};
+
+// Lays out the archive; false with a message for names the reader could not find (too long,
+// not a valid path component, duplicates without regard to case) or an archive beyond 4 GiB.
+bool pak_build(std::vector<PakNode> root, const PakOptions& options, std::vector<uint8_t>* archive, std::string* error);
+
+// LZSS stream of data, as compressed entries hold it.
+std::vector<uint8_t> pak_compress(const std::vector<uint8_t>& data);
