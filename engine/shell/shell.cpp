@@ -48,19 +48,23 @@ unsigned render_thread(void*) {
   return 0;
 }
 
+void shell_configure(DemoConfig* config) {
+  *config = DemoConfig{};
+  config->width = 320;
+  config->height = 200;
+  config->bitsPerPixel = 32;
+  config->aspect = 4.0f / 3.0f;  // bits 0x3FAAAAAB
+  config->areaX = 1.0f;
+  config->areaY = 1.0f;
+  config->title = "Orvane Demo System";
+  config->progress = draw_progress_bar;
+  demo_configure(config);
+}
+
 int shell_main() {
   parse_command_line();
   DemoConfig& config = g_shell.config;
-  config = DemoConfig{};
-  config.width = 320;
-  config.height = 200;
-  config.bitsPerPixel = 32;
-  config.aspect = 4.0f / 3.0f;
-  config.areaX = 1.0f;
-  config.areaY = 1.0f;
-  config.title = "Orvane Demo System";
-  config.progress = draw_progress_bar;
-  demo_configure(&config);
+  shell_configure(&config);
   if (!system_init(&config)) fatal_error("Error initializing system!");
   build_tables();
   fill_frame_buffer();

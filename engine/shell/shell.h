@@ -68,6 +68,8 @@ void pump_messages();
 
 // Shell steps, exposed for the entry point and for tests.
 int shell_main();
+// The engine's defaults, then the production's demo_configure.
+void shell_configure(DemoConfig* config);
 bool system_init(DemoConfig* config);
 void system_shutdown();
 bool display_init(DemoConfig* config);

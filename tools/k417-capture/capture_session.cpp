@@ -1,0 +1,121 @@
+// Headless, frame-exact run of the show. The tune is rendered in the device's 884-frame segments
+// from the start, so segment n is the one a device plays from frame n * 884: the heard position.
+// Subtle: the module is made here rather than by the shell, so no output thread ever starts.
+#include "capture_session.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "music/module.h"
+#include "music/playback.h"
+#include "music/render.h"
+#include "shell/shell.h"
+#include "shell/tables.h"
+#include "vfs/mount.h"
+
+void k417_install_embedded_resources();
+
+namespace {
+constexpr int kRate = 44100;
+
+void put16(FILE* f, uint16_t v) { std::fwrite(&v, 2, 1, f); }  // little-endian hosts only
+void put32(FILE* f, uint32_t v) { std::fwrite(&v, 4, 1, f); }
+}  // namespace
+
+bool CaptureSession::start() {
+  k417_install_embedded_resources();
+  DemoConfig* config = shell_config();
+  shell_configure(config);
+  const char* moduleName = config->moduleName;
+  config->moduleName = nullptr;  // made below, for offline rendering
+  if (!system_init(config)) fatal_error("Error initializing system!");
+  build_tables();
+  fill_frame_buffer();
+  if (moduleName) {
+    uint32_t size = 0;
+    moduleBytes_ = load_file(moduleName, &size);
+    module_ = moduleBytes_ ? module_create_from_memory(moduleBytes_, size) : nullptr;
+    if (!module_ || !render_open(module_)) fatal_error("Unable to load module '%s'!", moduleName);
+  }
+  config->moduleName = moduleName;
+  if (!demo_init(config)) fatal_error("Error initializing demo!");
+  started_ = true;
+  return true;
+}
+
+void CaptureSession::render_until(size_t segments) {
+  Playback& state = playback();
+  while (positions_.size() < segments) {
+    int32_t segment = state.writeSegment;
+    render_segment();
+    const int16_t* pcm = render_segment_pcm(segment);
+    pcm_.insert(pcm_.end(), pcm, pcm + 2 * state.segmentFrames);
+    positions_.push_back(static_cast<uint16_t>(position_ring_entry(state, segment)));
+  }
+}
+
+bool CaptureSession::frame(long k, int fps, uint32_t* position) {
+  uint64_t frames = static_cast<uint64_t>(k) * kRate / static_cast<uint64_t>(fps);
+  time_ = static_cast<uint32_t>(static_cast<uint64_t>(k) * 1000u / static_cast<uint64_t>(fps));
+  uint16_t now = 0;
+  if (module_) {
+    size_t segment = static_cast<size_t>(frames / static_cast<uint64_t>(playback().segmentFrames));
+    render_until(segment + 1);
+    now = positions_[segment];
+  }
+  FrameInfo info{now, lastPosition_, time_};
+  lastPosition_ = now;
+  *position = now;
+  return demo_frame(shell_frame_buffer(), &info);
+}
+
+const uint32_t* CaptureSession::pixels() const { return shell_frame_buffer()->pixels; }
+int CaptureSession::width() const { return shell_frame_buffer()->width; }
+int CaptureSession::height() const { return shell_frame_buffer()->height; }
+size_t CaptureSession::pixel_count() const {
+  return static_cast<size_t>(width()) * static_cast<size_t>(height());
+}
+
+bool CaptureSession::write_wav(const std::string& path, long frameCount, int fps) {
+  uint64_t frames = static_cast<uint64_t>(frameCount) * kRate / static_cast<uint64_t>(fps);
+  if (module_) render_until(static_cast<size_t>(frames / static_cast<uint64_t>(playback().segmentFrames)) + 1);
+  std::vector<int16_t> silence;
+  const int16_t* data = pcm_.data();
+  if (!module_) {
+    silence.assign(frames * 2, 0);
+    data = silence.data();
+  }
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  uint32_t bytes = static_cast<uint32_t>(frames * 4);
+  std::fwrite("RIFF", 1, 4, f);
+  put32(f, 36 + bytes);
+  std::fwrite("WAVEfmt ", 1, 8, f);
+  put32(f, 16);
+  put16(f, 1);
+  put16(f, 2);
+  put32(f, kRate);
+  put32(f, kRate * 4);
+  put16(f, 4);
+  put16(f, 16);
+  std::fwrite("data", 1, 4, f);
+  put32(f, bytes);
+  bool ok = std::fwrite(data, 4, frames, f) == frames;
+  return std::fclose(f) == 0 && ok;
+}
+
+void CaptureSession::finish() {
+  if (!started_) return;
+  demo_shutdown();
+  if (module_) {
+    render_close();
+    module_free(module_);
+    module_ = nullptr;
+  }
+  std::free(moduleBytes_);
+  moduleBytes_ = nullptr;
+  free_tables();
+  system_shutdown();
+  started_ = false;
+}
