@@ -68,7 +68,7 @@ void envelope_step(Channel* channel, const EnvelopeView& e) {
       return;
     }
     *e.delta = slope(e.points, p);
-    *e.value = static_cast<int32_t>(e.points[p].y) * 65536;
+    *e.value = saturate(static_cast<int64_t>(e.points[p].y) * 65536);
     p += 1;
   } else if (p >= 0 && p < n) {
     *e.value = saturate(static_cast<int64_t>(*e.value) + *e.delta);
