@@ -9,7 +9,12 @@
 
 namespace {
 ShellState g_shell;
-}
+// Set by the render thread itself: its handle is stored by the main thread only after the
+// thread may already be running, so the handle cannot tell a fatal error where it came from.
+thread_local bool t_onRenderThread = false;
+}  // namespace
+
+void shell_mark_render_thread() { t_onRenderThread = true; }
 
 ShellState& shell_state() { return g_shell; }
 DemoConfig* shell_config() { return &g_shell.config; }
@@ -33,7 +38,7 @@ void fatal_error(const char* format, ...) {
   std::vsnprintf(message, sizeof message, format, args);  // longer messages are truncated
   va_end(args);
 
-  if ((g_shell.flags & RenderRunning) && g_shell.renderThread && os_thread_is_current(g_shell.renderThread)) {
+  if ((g_shell.flags & RenderRunning) && t_onRenderThread) {
     size_t length = std::strlen(message);
     g_shell.deferredError = static_cast<char*>(std::malloc(length + 1));
     if (g_shell.deferredError) std::memcpy(g_shell.deferredError, message, length + 1);

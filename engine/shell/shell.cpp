@@ -30,6 +30,7 @@ uint32_t timer_ms() {
 }
 
 unsigned render_thread(void*) {
+  shell_mark_render_thread();
   timer_start();
   music_start();
   g_shell.flags |= MusicStarted | RenderRunning;

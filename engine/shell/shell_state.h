@@ -17,4 +17,5 @@ struct ShellState {
 
 ShellState& shell_state();
 bool shell_module_exists();   // (flags & 0x0A) != 0
-void shell_release_music();   // music_free, module bytes freed, 0x02 and 0x08 cleared
+void shell_release_music();
+void shell_mark_render_thread();  // called first on the render thread   // music_free, module bytes freed, 0x02 and 0x08 cleared
