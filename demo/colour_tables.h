@@ -25,8 +25,8 @@ void build_luma_map(Texture8& luma, const PalettedTexture& texture);
 
 void build_colour_cube(uint8_t* cube, const uint8_t* palette);
 
-// Each channel (newWeight * new + oldWeight * old) / ((newWeight + oldWeight) * 8), looked up in
-// the cube. The show uses 40 and 60; the weights must sum to 100 or less so channels stay 0..31.
+// Each channel (newWeight * new + oldWeight * old) / ((newWeight + oldWeight) * 8), 0..31, looked
+// up in the cube. The show uses 40 and 60; weights are positive.
 void build_mix_table(uint8_t* mix, const uint8_t* cube, const uint8_t* palette, int newWeight = 40,
                      int oldWeight = 60);
 

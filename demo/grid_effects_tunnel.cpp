@@ -1,0 +1,45 @@
+// Circular tunnel and sphere: both intersect the ray with a quadric and keep the smaller root.
+// Quirk kept on purpose: the smaller root is the negative one, so both draw what lies behind the
+// viewer; the centre ray of the tunnel (no sideways part) is given 0.001 and lands 8,095 units away.
+#include "demo/grid_effects.h"
+#include "demo/grid_map_ray.h"
+
+namespace {
+constexpr float kOneOverPi = 0.31830987f;
+constexpr float kTurnToTexels = 81.48733f;  // 256 / pi
+}  // namespace
+
+void grid_tunnel(GridMap& grid, const GridView& view) {
+  const GridRotation turn = grid_rotation(view.a1, view.a2, view.a3);
+  const GridRayTable& rays = grid_unturned_rays();
+  const float ox = view.ox, oy = view.oy, oz = view.oz;
+  const float c = ox * ox + oy * oy - 65536.0f;
+  for (int i = 0; i < kGridPoints; ++i) {
+    const GridRay d = grid_ray(i, rays, turn);
+    float a = d.x * d.x + d.y * d.y;
+    if (a == 0.0f) a = 0.001f;
+    const float b = 2.0f * (d.x * ox + d.y * oy);
+    float t;
+    if (!grid_smaller_root(a, b, c, t)) continue;
+    const float hx = ox + t * d.x, hy = oy + t * d.y, hz = oz + t * d.z;
+    grid.plane[PlaneU][i] = grid_trunc(hz * 0.2f);
+    grid.plane[PlaneV][i] = grid_trunc(grid_abs(grid_atan2(hx, hy)) * 128.0f * kOneOverPi);
+    grid.plane[PlaneDepth][i] = clamp_depth(grid_trunc(grid_abs(hz - oz)), 1023);
+  }
+}
+
+void grid_sphere(GridMap& grid, float a1, float a2, float a3) {
+  const GridRotation turn = grid_rotation(a1, a2, a3);
+  const GridRayTable& rays = grid_unturned_rays();
+  for (int i = 0; i < kGridPoints; ++i) {
+    const GridRay d = grid_ray(i, rays, turn);
+    float k = d.x * d.x + d.y * d.y + d.z * d.z;
+    if (k == 0.0f) k = 0.001f;
+    float t;
+    if (!grid_smaller_root(k, 0.0f, -65536.0f, t)) continue;
+    const float px = t * d.x, py = t * d.y, pz = t * d.z;
+    const float length = det_sqrtf(px * px + py * py + pz * pz);
+    grid.plane[PlaneU][i] = grid_trunc((grid_sin(py / length) + 1.0f) * 128.0f);
+    grid.plane[PlaneV][i] = grid_trunc(grid_abs(grid_atan2(pz, px)) * kTurnToTexels);
+  }
+}

@@ -1,0 +1,180 @@
+// The two block renderers, one template each for plain and shaded. Running values wrap as
+// unsigned numbers: only bits 3..10 of u and v and bits 9..12 of the depth are ever read, and those
+// bits come out the same whether a sum wraps or not. The depth step is masked to 0..15, so a grid
+// with depths beyond 0..1023 still stays inside its row of the shade table.
+#include "demo/grid_render.h"
+
+#include <cstddef>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace {
+constexpr int kBlockColumns = kGridColumns - 1;  // 40
+constexpr int kBlockRows = kGridRows - 1;        // 25
+
+#if defined(__SSE2__)
+// Eight pixel rows at a time. For one grid column and plane, the edge of pixel row r is
+// q_r = trunc((8 * top + r * (bottom - top)) / 8), and pixel k of a block row is
+// 8 * q_left + k * (q_right - q_left). Each edge is shared by the two blocks beside it. Only the low
+// 16 bits of a running value are ever read, so the pixels run in 16-bit lanes, one lane per row;
+// the edges are taken exactly in 32 bits first, as the truncation needs the full value's sign.
+
+__m128i divide_by_8(__m128i x) {  // toward zero
+  return _mm_srai_epi32(_mm_add_epi32(x, _mm_srli_epi32(_mm_srai_epi32(x, 31), 29)), 3);
+}
+
+__m128i low_halves(__m128i lo, __m128i hi) {  // low 16 bits of eight int32 lanes, in order
+  lo = _mm_srai_epi32(_mm_slli_epi32(lo, 16), 16);
+  hi = _mm_srai_epi32(_mm_slli_epi32(hi, 16), 16);
+  return _mm_packs_epi32(lo, hi);
+}
+
+inline __attribute__((always_inline)) __m128i edge_rows(int32_t top, int32_t bottom) {
+  const __m128i delta = _mm_set1_epi32(static_cast<int32_t>(static_cast<uint32_t>(bottom) - static_cast<uint32_t>(top)));
+  const __m128i ramp = _mm_add_epi32(_mm_add_epi32(_mm_slli_si128(delta, 4), _mm_slli_si128(delta, 8)),
+                                     _mm_slli_si128(delta, 12));  // 0, d, 2d, 3d
+  const __m128i upper = _mm_add_epi32(_mm_set1_epi32(static_cast<int32_t>(static_cast<uint32_t>(top) * 8u)), ramp);
+  const __m128i lower = _mm_add_epi32(upper, _mm_slli_epi32(delta, 2));
+  return low_halves(divide_by_8(upper), divide_by_8(lower));
+}
+
+// True when every depth lies in 0..1023: then every running depth stays in 0..8184, exact in 16
+// bits, and moves one way along a pixel row, so a row whose first and last steps agree has one step.
+bool depths_in_range(const GridMap& grid) {
+  bool inside = true;
+  for (int i = 0; i < kGridPoints; ++i) inside &= static_cast<uint32_t>(grid.plane[PlaneDepth][i]) <= 1023u;
+  return inside;
+}
+
+template <bool Shaded>
+void render_blocks(const GridMap& grid, uint8_t* out, int32_t pitch, const uint8_t* texture, const uint8_t* shade) {
+  const __m128i highByte = _mm_set1_epi16(static_cast<int16_t>(0xFF00)), lowByte = _mm_set1_epi16(0x00FF);
+  const __m128i stepBits = _mm_set1_epi16(0x0F00);
+  const bool monotoneDepth = Shaded && depths_in_range(grid);
+  // The shade table turned around: step * 256 + texel, so a row with one step reads one 256-byte run.
+  alignas(16) uint8_t byStep[Shaded ? 4096 : 1];
+  if (Shaded)
+    for (int t = 0; t < 256; ++t)
+      for (int k = 0; k < 16; ++k) byStep[k * 256 + t] = shade[t * 16 + k];
+
+  __m128i edgeU[kGridColumns], edgeV[kGridColumns], edgeD[kGridColumns];
+  alignas(16) uint16_t texel[64], step[64];  // column-major: column k, row r at k * 8 + r; step * 256
+
+  for (int br = 0; br < kBlockRows; ++br) {
+    const int top = br * kGridColumns, bottom = top + kGridColumns;
+    for (int c = 0; c < kGridColumns; ++c) {
+      edgeU[c] = edge_rows(grid.plane[PlaneU][top + c], grid.plane[PlaneU][bottom + c]);
+      edgeV[c] = edge_rows(grid.plane[PlaneV][top + c], grid.plane[PlaneV][bottom + c]);
+      if (Shaded) edgeD[c] = edge_rows(grid.plane[PlaneDepth][top + c], grid.plane[PlaneDepth][bottom + c]);
+    }
+    for (int bc = 0; bc < kBlockColumns; ++bc) {
+      __m128i u = _mm_slli_epi16(edgeU[bc], 3), du = _mm_sub_epi16(edgeU[bc + 1], edgeU[bc]);
+      __m128i v = _mm_slli_epi16(edgeV[bc], 3), dv = _mm_sub_epi16(edgeV[bc + 1], edgeV[bc]);
+      __m128i d = _mm_setzero_si128(), dd = _mm_setzero_si128();
+      if (Shaded) {
+        d = _mm_slli_epi16(edgeD[bc], 3);
+        dd = _mm_sub_epi16(edgeD[bc + 1], edgeD[bc]);
+      }
+#pragma GCC unroll 8
+      for (int k = 0; k < 8; ++k) {
+        const __m128i index = _mm_or_si128(_mm_and_si128(_mm_slli_epi16(v, 5), highByte),
+                                           _mm_and_si128(_mm_srli_epi16(u, 3), lowByte));
+        _mm_store_si128(reinterpret_cast<__m128i*>(texel + k * 8), index);
+        u = _mm_add_epi16(u, du);
+        v = _mm_add_epi16(v, dv);
+        if (Shaded) {  // ((d >> 9) & 15) * 256
+          _mm_store_si128(reinterpret_cast<__m128i*>(step + k * 8), _mm_and_si128(_mm_srli_epi16(d, 1), stepBits));
+          d = _mm_add_epi16(d, dd);
+        }
+      }
+      int oneStep = 0;  // two mask bits per row whose eight pixels share one depth step
+      if (monotoneDepth)
+        oneStep = _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_load_si128(reinterpret_cast<const __m128i*>(step)),
+                                                    _mm_load_si128(reinterpret_cast<const __m128i*>(step + 56))));
+      uint8_t* block = out + static_cast<ptrdiff_t>(8 * br) * pitch + 8 * bc;
+#pragma GCC unroll 8
+      for (int r = 0; r < 8; ++r) {
+        uint8_t* row = block + static_cast<ptrdiff_t>(r) * pitch;
+        const uint16_t* index = texel + r;
+        if (!Shaded) {
+#pragma GCC unroll 8
+          for (int k = 0; k < 8; ++k) row[k] = texture[index[k * 8]];
+        } else if (oneStep & (1 << (2 * r))) {
+          const uint8_t* run = byStep + step[r];
+#pragma GCC unroll 8
+          for (int k = 0; k < 8; ++k) row[k] = run[texture[index[k * 8]]];
+        } else {
+          const uint16_t* steps = step + r;
+#pragma GCC unroll 8
+          for (int k = 0; k < 8; ++k) row[k] = byStep[steps[k * 8] + texture[index[k * 8]]];
+        }
+      }
+    }
+  }
+}
+
+#else
+
+// One plane's edges down a block, in eighths of a texel.
+struct Edge {
+  uint32_t left, right;          // top-left * 8 and top-right * 8, one row's difference more per row
+  uint32_t leftStep, rightStep;  // bottom - top of each side
+
+  Edge(const int32_t* plane, int i)
+      : left(static_cast<uint32_t>(plane[i]) * 8u),
+        right(static_cast<uint32_t>(plane[i + 1]) * 8u),
+        leftStep(static_cast<uint32_t>(plane[i + kGridColumns]) - static_cast<uint32_t>(plane[i])),
+        rightStep(static_cast<uint32_t>(plane[i + kGridColumns + 1]) - static_cast<uint32_t>(plane[i + 1])) {}
+
+  // The row's start on a whole texel and its per-pixel step (each side divided by 8 toward zero).
+  void row(uint32_t& start, uint32_t& step) const {
+    const int32_t l = static_cast<int32_t>(left) / 8, r = static_cast<int32_t>(right) / 8;
+    start = static_cast<uint32_t>(l) * 8u;
+    step = static_cast<uint32_t>(r) - static_cast<uint32_t>(l);
+  }
+  void next() {
+    left += leftStep;
+    right += rightStep;
+  }
+};
+
+template <bool Shaded>
+void render_blocks(const GridMap& grid, uint8_t* out, int32_t pitch, const uint8_t* texture, const uint8_t* shade) {
+  for (int br = 0; br < kBlockRows; ++br)
+    for (int bc = 0; bc < kBlockColumns; ++bc) {
+      const int i = br * kGridColumns + bc;
+      Edge eu(grid.plane[PlaneU], i), ev(grid.plane[PlaneV], i);
+      Edge ed = Shaded ? Edge(grid.plane[PlaneDepth], i) : eu;
+      uint8_t* pixel = out + static_cast<ptrdiff_t>(8 * br) * pitch + 8 * bc;
+      for (int row = 0; row < 8; ++row, pixel += pitch) {
+        uint32_t u, du, v, dv, d = 0, dd = 0;
+        eu.row(u, du);
+        ev.row(v, dv);
+        if (Shaded) ed.row(d, dd);
+        for (int column = 0; column < 8; ++column) {
+          const uint8_t texel = texture[((v >> 3) & 255) << 8 | ((u >> 3) & 255)];
+          pixel[column] = Shaded ? shade[texel * 16 + ((d >> 9) & 15)] : texel;
+          u += du;
+          v += dv;
+          if (Shaded) d += dd;
+        }
+        eu.next();
+        ev.next();
+        if (Shaded) ed.next();
+      }
+    }
+}
+
+#endif
+}  // namespace
+
+void render_grid_shaded(const GridMap& grid, uint8_t* out, int32_t pitch, const uint8_t* texture,
+                        const uint8_t* shade) {
+  render_blocks<true>(grid, out, pitch, texture, shade);
+}
+
+void render_grid_plain(const GridMap& grid, uint8_t* out, int32_t pitch, const uint8_t* texture) {
+  render_blocks<false>(grid, out, pitch, texture, nullptr);
+}

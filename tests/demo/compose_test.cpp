@@ -1,0 +1,112 @@
+// Palette fades and the frame blends: clamped levels, entry ranges, the table lookups per pixel and
+// the final conversion to 0x00RRGGBB.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "demo/compose.h"
+#include "demo/palette_fade.h"
+
+namespace {
+std::vector<uint8_t> source_palette() {
+  std::vector<uint8_t> p(768);
+  for (int i = 0; i < 768; ++i) p[i] = static_cast<uint8_t>(255 - i % 256);
+  return p;
+}
+
+struct Frame {
+  PalettedBitmap bitmap{};
+  Frame(int w, int h, uint8_t value) {
+    create(bitmap, w, h);
+    clear(bitmap, value);
+  }
+  ~Frame() { destroy(bitmap); }
+};
+}  // namespace
+
+TEST(PaletteFade, LevelsAreClampedAndOnlyTheRangeIsWritten) {
+  const std::vector<uint8_t> source = source_palette();
+  std::vector<uint8_t> current(768, 7);
+
+  fade_to_black(0, 255, source.data(), 64, current.data());
+  for (int i = 0; i < 768; ++i) ASSERT_EQ(current[i], source[i] * 63 / 64) << i;
+  fade_to_black(0, 255, source.data(), -1, current.data());
+  for (int i = 0; i < 768; ++i) ASSERT_EQ(current[i], 0) << i;
+
+  fade_to_white(0, 255, source.data(), 1000, current.data());
+  for (int i = 0; i < 768; ++i) ASSERT_EQ(current[i], source[i] + (255 - source[i]) * 63 / 64) << i;
+  fade_to_white(0, 255, source.data(), -5, current.data());
+  EXPECT_EQ(current, source);
+
+  std::vector<uint8_t> part(768, 7);
+  fade_to_black(10, 11, source.data(), 32, part.data());
+  EXPECT_EQ(part[29], 7);
+  EXPECT_EQ(part[30], source[30] / 2);
+  EXPECT_EQ(part[35], source[35] / 2);
+  EXPECT_EQ(part[36], 7);
+  fade_to_white(20, 19, source.data(), 32, part.data());  // last before first: nothing
+  EXPECT_EQ(part[60], 7);
+  fade_to_white(250, 300, source.data(), 32, part.data());  // clipped at entry 255
+  EXPECT_EQ(part[767], source[767] + (255 - source[767]) / 2);
+}
+
+TEST(FrameBlend, FeedbackLooksUpNewTimesTwoFiftySixPlusOld) {
+  std::vector<uint8_t> mix(65536);
+  for (int i = 0; i < 65536; ++i) mix[i] = static_cast<uint8_t>((i >> 8) ^ (i * 3));
+  Frame work(320, 200, 0), previous(320, 200, 0);
+  for (int i = 0; i < 64000; ++i) {
+    work.bitmap.pixels[i] = static_cast<uint8_t>(i);
+    previous.bitmap.pixels[i] = static_cast<uint8_t>(i / 7);
+  }
+  feedback_blend(work.bitmap, previous.bitmap, mix.data());
+  for (int i = 0; i < 64000; i += 61) ASSERT_EQ(work.bitmap.pixels[i], mix[(i & 255) * 256 + ((i / 7) & 255)]) << i;
+}
+
+TEST(FrameBlend, OverlayStepIsIntensityTimesOverlayOver4096) {
+  std::vector<uint8_t> light(4096);
+  for (int i = 0; i < 4096; ++i) light[i] = static_cast<uint8_t>((i >> 4) + 16 * (i & 15));
+  Frame work(320, 200, 0);
+  Bitmap8 overlay{};
+  create(overlay, 320, 200);
+  for (int i = 0; i < 64000; ++i) {
+    work.bitmap.pixels[i] = static_cast<uint8_t>(i % 251);
+    overlay.pixels[i] = static_cast<uint8_t>(i);
+  }
+  std::vector<uint8_t> before(work.bitmap.pixels, work.bitmap.pixels + 64000);
+
+  overlay_blend(work.bitmap, overlay, light.data(), 16);  // (16 * 255) >> 12 = 0 everywhere
+  for (int i = 0; i < 64000; ++i) ASSERT_EQ(work.bitmap.pixels[i], light[before[i] * 16]) << i;
+
+  for (int i = 0; i < 64000; ++i) work.bitmap.pixels[i] = before[i];
+  overlay_blend(work.bitmap, overlay, light.data(), 255);
+  EXPECT_EQ(work.bitmap.pixels[255], light[before[255] * 16 + 15]);  // overlay 255: step 15
+  EXPECT_EQ(work.bitmap.pixels[128], light[before[128] * 16 + 7]);   // 255 * 128 >> 12 = 7
+  EXPECT_EQ(work.bitmap.pixels[16], light[before[16] * 16 + 0]);     // 255 * 16 >> 12 = 0
+  EXPECT_EQ(work.bitmap.pixels[17], light[before[17] * 16 + 1]);     // 255 * 17 >> 12 = 1
+
+  for (int i = 0; i < 64000; ++i) work.bitmap.pixels[i] = before[i];
+  overlay_blend(work.bitmap, overlay, light.data(), 4000);  // taken as 255: never past step 15
+  EXPECT_EQ(work.bitmap.pixels[255], light[before[255] * 16 + 15]);
+  destroy(overlay);
+}
+
+TEST(FrameOutput, EachPixelBecomesItsPaletteColour) {
+  Frame work(4, 2, 0);
+  for (int i = 0; i < 256; ++i) {
+    work.bitmap.palette[i * 3] = static_cast<uint8_t>(i);
+    work.bitmap.palette[i * 3 + 1] = static_cast<uint8_t>(i ^ 0x55);
+    work.bitmap.palette[i * 3 + 2] = static_cast<uint8_t>(255 - i);
+  }
+  const uint8_t indices[8] = {0, 1, 2, 255, 128, 64, 32, 16};
+  for (int i = 0; i < 8; ++i) work.bitmap.pixels[i] = indices[i];
+  std::vector<uint32_t> pixels(2 * 6, 0xDEADBEEF);  // rows of 6: the pitch is wider than the frame
+  Bitmap32 frame{pixels.data(), 4, 2, 24};
+  convert_to_frame(frame, work.bitmap);
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 4; ++x) {
+      uint32_t c = indices[y * 4 + x];
+      EXPECT_EQ(pixels[y * 6 + x], c << 16 | (c ^ 0x55) << 8 | (255 - c)) << x << "," << y;
+    }
+  EXPECT_EQ(pixels[4], 0xDEADBEEFu);
+  EXPECT_EQ(pixels[11], 0xDEADBEEFu);
+}
