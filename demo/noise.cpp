@@ -59,12 +59,6 @@ struct RandStream {
 };
 }  // namespace
 
-int random_below_wide(int n) {
-  int r1 = crt_rand();
-  int r2 = crt_rand();
-  return (r1 * 128 + r2) % n;
-}
-
 void noise_speckle(uint8_t* layer) {
   RandStream rand{crt_rand_state()};
   int rows = rand.next() % 20;

@@ -4,9 +4,6 @@
 #pragma once
 #include <cstdint>
 
-// random below(n) from two rand values; n > 0.
-int random_below_wide(int n);
-
 // Noise 1: n = rand % 20 rows at random below(200), each with random below(200) points of value
 // 128 + random below(128) at column random below(320).
 void noise_speckle(uint8_t* layer);

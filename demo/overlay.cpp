@@ -3,19 +3,13 @@
 // every later frame stays the same.
 #include "demo/overlay.h"
 
+#include "demo/compose.h"
 #include "demo/noise.h"
 #include "demo/overlay_line.h"
 
 namespace {
 bool is_screen(int32_t width, int32_t height, int32_t pitch) {
   return width == kOverlayWidth && height == kOverlayHeight && pitch == kOverlayWidth;
-}
-
-// WorkFrame = LightShadeTable[work x 16 + ((intensity x overlay) >> 12)] for every pixel.
-void blend_overlay(uint8_t* work, const uint8_t* layer, const uint8_t* lightShade, int intensity) {
-  uint8_t step[256];
-  for (int v = 0; v < 256; ++v) step[v] = static_cast<uint8_t>((intensity * v) >> 12);
-  for (int i = 0; i < kOverlayPixels; ++i) work[i] = lightShade[(work[i] << 4) | step[layer[i]]];
 }
 }  // namespace
 
@@ -29,5 +23,6 @@ void overlay(Bitmap8& layer, const TextImage* image, int intensity, int noise, P
   else
     clear(layer, 0);
   add_noise(layer.pixels, noise);
-  blend_overlay(work.pixels, layer.pixels, lightShade, intensity & 0xFF);
+  // Only the low byte counts (the blend itself would clamp 256 and up to 255).
+  overlay_blend(work, layer, lightShade, intensity & 0xFF);
 }

@@ -7,6 +7,7 @@
 #include "image/bitmap.h"
 
 // layer, image and work are 320 x 200 (rows of 320); lightShade is LightShadeTable (4,096 bytes,
-// index x 16 + step). Noise 0-3. A layer or frame of another size is left untouched.
+// index x 16 + step). Noise 0-3. A layer or frame of another size is left untouched, and an
+// image of another size counts as none, so nothing is ever read or written past a buffer.
 void overlay(Bitmap8& layer, const TextImage* image, int intensity, int noise, PalettedBitmap& work,
              const uint8_t* lightShade);

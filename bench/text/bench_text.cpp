@@ -17,8 +17,27 @@
 #include "shell/crt_rand.h"
 
 namespace {
+// The production's fontje.dat when the build has drawn it (or K417_FONT names one), else the
+// sample font of the tests.
+std::vector<uint8_t> read_font(const char** source) {
+  const char* path = std::getenv("K417_FONT");
+  if (!path) path = K417_ASSET_DIR "/fontje.dat";
+  if (FILE* file = std::fopen(path, "rb")) {
+    std::vector<uint8_t> bytes(1440);
+    size_t got = std::fread(bytes.data(), 1, bytes.size(), file);
+    std::fclose(file);
+    if (got == bytes.size()) {
+      *source = path;
+      return bytes;
+    }
+  }
+  *source = "the tests' sample font";
+  return text_sample::font();
+}
+
+const char* g_fontSource = "";
 const std::vector<uint8_t>& sample_font() {
-  static const std::vector<uint8_t> bytes = text_sample::font();
+  static const std::vector<uint8_t> bytes = read_font(&g_fontSource);
   return bytes;
 }
 StrokeFont font() { return StrokeFont{sample_font().data(), static_cast<uint32_t>(sample_font().size())}; }
@@ -176,6 +195,7 @@ BENCHMARK(BM_OverlayDustWorst)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv) {
   bool same = layers_identical();
+  std::printf("font: %s\n", g_fontSource);
   std::printf("all 23 text layers identical to the straightforward renderer: %s\n", same ? "yes" : "NO");
   if (!same) return 1;
   benchmark::Initialize(&argc, argv);
