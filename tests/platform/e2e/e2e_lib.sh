@@ -1,0 +1,165 @@
+# Helpers of the end-to-end checks: windows found by title, their geometry, keys, screenshots and
+# exit codes, all under an X server (Xvfb) that the caller provides through DISPLAY.
+# Every wait is bounded; a failed expectation prints what was seen and sets E2E_STATUS.
+
+E2E_STATUS=0
+e2e_fail() { echo "FAIL: $*"; E2E_STATUS=1; }
+e2e_pass() { echo "ok: $*"; }
+
+# e2e_wait_window TITLE SECONDS: prints the id of the first viewable window named TITLE. The
+# window tree is read with xwininfo: xdotool's name search misses some windows (SDL's message box).
+e2e_wait_window() {
+  local title=$1 deadline=$((SECONDS + $2)) id
+  while [ $SECONDS -lt $deadline ]; do
+    for id in $(xwininfo -root -tree 2>/dev/null | awk -v t="\"$title\":" 'index($0, t) { print $1 }'); do
+      if xwininfo -id "$id" 2>/dev/null | grep -q 'Map State: IsViewable'; then
+        echo $((id))
+        return 0
+      fi
+    done
+    sleep 0.3
+  done
+  return 1
+}
+
+# e2e_geometry ID: "X Y WIDTH HEIGHT" of the window.
+e2e_geometry() {
+  local X Y WIDTH HEIGHT SCREEN WINDOW
+  eval "$(xdotool getwindowgeometry --shell "$1" 2>/dev/null)" || return 1
+  echo "$X $Y $WIDTH $HEIGHT"
+}
+
+# e2e_wait_size ID WIDTH HEIGHT SECONDS
+e2e_wait_size() {
+  local deadline=$((SECONDS + $4)) g
+  while [ $SECONDS -lt $deadline ]; do
+    g=$(e2e_geometry "$1") && set -- "$1" "$2" "$3" "$4" $g
+    [ "${7:-}" = "$2" ] && [ "${8:-}" = "$3" ] && return 0
+    sleep 0.3
+  done
+  return 1
+}
+
+# e2e_key ID KEYS: gives the window the keyboard focus and types the keys.
+e2e_key() {
+  timeout 5 xdotool windowfocus --sync "$1" >/dev/null 2>&1 || xdotool windowfocus "$1" >/dev/null 2>&1
+  sleep 0.2
+  xdotool key --clearmodifiers "$2"
+}
+
+# e2e_screenshot FILE [WIDTHxHEIGHT+X+Y]: the root window, optionally cropped.
+e2e_screenshot() {
+  if [ -n "${2:-}" ]; then import -window root -crop "$2" +repage "$1"; else import -window root "$1"; fi
+}
+
+# e2e_brightness FILE: mean grey level from 0 to 1.
+e2e_brightness() { convert "$1" -colorspace Gray -format '%[fx:mean]' info:; }
+
+# e2e_colours FILE: number of distinct colours (a scaled-down copy, so blending does not count).
+e2e_colours() { convert "$1" -scale 64x64 -colors 64 -format '%k' info:; }
+
+# e2e_wait_picture FILE SECONDS [CROP]: waits until a screenshot is not black.
+e2e_wait_picture() {
+  local deadline=$((SECONDS + $2))
+  while [ $SECONDS -lt $deadline ]; do
+    e2e_screenshot "$1" "${3:-}"
+    awk -v b="$(e2e_brightness "$1")" 'BEGIN { exit !(b > 0.02) }' && return 0
+    sleep 0.5
+  done
+  return 1
+}
+
+# e2e_wait_exit PID SECONDS: sets E2E_EXIT to the exit code, or to "running" when it has not ended.
+# (Not a command substitution: only this shell can wait for its own child.)
+e2e_wait_exit() {
+  local deadline=$((SECONDS + $2))
+  E2E_EXIT=running
+  while [ $SECONDS -lt $deadline ]; do
+    if ! kill -0 "$1" 2>/dev/null; then
+      wait "$1"
+      E2E_EXIT=$?
+      return 0
+    fi
+    sleep 0.2
+  done
+  return 1
+}
+
+# e2e_screen_size: "WIDTH HEIGHT" of the X screen.
+e2e_screen_size() { xdotool getdisplaygeometry; }
+
+# The first window size for a 320 x 200 frame: doubled when the screen holds three times the frame.
+e2e_expected_window() {
+  local sw sh
+  read -r sw sh < <(e2e_screen_size)
+  if [ "$sw" -ge 960 ] && [ "$sh" -ge 600 ]; then echo "640 400"; else echo "320 200"; fi
+}
+
+# e2e_show_checks TITLE WORK COMMAND...: starts the program and checks, in order: the window
+# covers the screen (full screen) and shows a picture; Alt+Enter gives a window of the first size
+# with the picture in it; Alt+Enter returns to full screen; Alt+Enter again gives the window at
+# the same place and size; Escape ends the program with exit code 0.
+e2e_show_checks() {
+  local title=$1 work=$2
+  shift 2
+  "$@" >"$work/program.out" 2>&1 &
+  local pid=$! id sw sh ew eh x y w h code
+  if ! id=$(e2e_wait_window "$title" 120); then
+    e2e_fail "$title: no window appeared"; kill "$pid" 2>/dev/null; tail -5 "$work/program.out"; return
+  fi
+  read -r sw sh < <(e2e_screen_size)
+  read -r ew eh < <(e2e_expected_window)
+  if e2e_wait_size "$id" "$sw" "$sh" 30; then e2e_pass "$title starts full screen (${sw}x${sh})"
+  else e2e_fail "$title: not full screen at start: $(e2e_geometry "$id")"; fi
+  if e2e_wait_picture "$work/fullscreen.png" 60; then e2e_pass "$title shows a picture in full screen"
+  else e2e_fail "$title: the full-screen picture stays black"; fi
+
+  e2e_key "$id" alt+Return
+  if e2e_wait_size "$id" "$ew" "$eh" 20; then e2e_pass "Alt+Enter gives a ${ew}x${eh} window"
+  else e2e_fail "$title: Alt+Enter gave $(e2e_geometry "$id"), not ${ew}x${eh}"; fi
+  read -r x y w h < <(e2e_geometry "$id")
+  if e2e_wait_picture "$work/windowed.png" 20 "${w}x${h}+${x}+${y}"; then e2e_pass "the window shows the picture"
+  else e2e_fail "$title: the window stays black"; fi
+
+  e2e_key "$id" alt+Return
+  if e2e_wait_size "$id" "$sw" "$sh" 20; then e2e_pass "Alt+Enter returns to full screen"
+  else e2e_fail "$title: the second Alt+Enter left $(e2e_geometry "$id")"; fi
+  e2e_key "$id" alt+Return
+  if e2e_wait_size "$id" "$w" "$h" 20 && [ "$(e2e_geometry "$id")" = "$x $y $w $h" ]; then
+    e2e_pass "the next window period returns to ${w}x${h} at $x,$y"
+  else e2e_fail "$title: the next window is $(e2e_geometry "$id"), not $x $y $w $h"; fi
+
+  e2e_key "$id" Escape
+  e2e_wait_exit "$pid" 30
+  code=$E2E_EXIT
+  if [ "$code" = 0 ]; then e2e_pass "Escape ends $title with exit code 0"
+  else e2e_fail "$title: after Escape the exit code is $code"; kill "$pid" 2>/dev/null; tail -5 "$work/program.out"; fi
+}
+
+# e2e_error_box TITLE WORK COMMAND...: the program must show an error box captioned TITLE and
+# then end with exit code 1 when the box is closed. The message text is checked by the caller in
+# WORK/program.out (standard error, or wine's message-box trace).
+e2e_error_box() {
+  local title=$1 work=$2 id code
+  shift 2
+  "$@" >"$work/program.out" 2>&1 &
+  local pid=$!
+  if id=$(e2e_wait_window "$title" 120); then
+    e2e_pass "an error box captioned '$title' appears"
+    sleep 0.5
+    e2e_screenshot "$work/error-box.png"
+    e2e_key "$id" Return
+  else
+    e2e_fail "no error box captioned '$title'"
+  fi
+  e2e_wait_exit "$pid" 30
+  code=$E2E_EXIT
+  if [ "$code" = 1 ]; then e2e_pass "the program ends with exit code 1 after the box"
+  else e2e_fail "exit code $code after the error box, not 1"; kill "$pid" 2>/dev/null; fi
+}
+
+# e2e_expect_text FILE TEXT: the file holds the text.
+e2e_expect_text() {
+  if grep -qF -- "$2" "$1"; then e2e_pass "'$2' reported"
+  else e2e_fail "'$2' not found in $(basename "$1"):"; tail -5 "$1"; fi
+}
