@@ -310,3 +310,32 @@ TEST_F(PlayerTest, NoteWithoutAnyInstrumentIsSilent) {
   EXPECT_EQ(channel(0).fadeVolume, 0);
   EXPECT_EQ(voice(0).volume, 0);
 }
+
+TEST_F(PlayerTest, DamagedSongsKeepToTheirRecords) {
+  XmBuilder b;
+  b.channels(4).speed(2).orders({0, 1}).restart(7);  // restart beyond the song: order 0
+  b.pattern(8);
+  b.pattern(1);
+  XmPattern& p0 = b.patterns()[0];
+  XmPattern& p1 = b.patterns()[1];
+  XmInstrument& in = add_simple_instrument(b, std::vector<int>(16, 100), false, 2, 4, 8);
+  in.volumeEnvelope.points = {{0, 64}, {3, 10}, {3, 64}};
+  in.volumeEnvelope.type = 7;
+  in.volumeEnvelope.sustain = 40;
+  in.volumeEnvelope.loopStart = 30;
+  in.volumeEnvelope.loopEnd = 2;
+  in.vibratoType = 200;
+  in.vibratoDepth = 15;
+  // Notes above 127 only fit the mask form of a cell, so one field of those cells stays 0.
+  p0.cell(0, 0, 200, 1, 0, 0x2, 0xFF).cell(1, 0, 0, 0, 0xDF).cell(0, 1, 254, 5, 0, 0xE, 0x1F).cell(0, 2, 1, 1, 0, 0x21, 0x1F);
+  p0.cell(0, 3, 96, 1, 0, 0xC, 0xFF).cell(3, 3, 0, 0, 0, 0x15, 0xFF).cell(5, 3, 0, 0, 0, 0xD, 0x99);
+  p0.cell(5, 1, 0, 0, 0xEF, 0xE, 0x60);  // loop start at row 5 ...
+  p1.cell(0, 1, 0, 0, 0, 0xE, 0x6F);     // ... looped to from a one-row pattern: its row 0
+  ASSERT_NE(load(b), nullptr);
+  for (int t = 0; t < 5000; ++t) {
+    ticks(1);
+    ASSERT_LT(module_->order, 2) << t;
+    ASSERT_LT(module_->row, module_->order == 0 ? 8 : 1) << t;
+    for (int c = 0; c < 4; ++c) ASSERT_LE(voice_index(c) % 32, 3);
+  }
+}
