@@ -2,6 +2,7 @@
 // Subtle: stored blocks hold at most 65,535 bytes; the Adler-32 covers the raw scanlines.
 #include "png_writer.h"
 
+#include <cstddef>
 #include <cstdio>
 
 namespace {
