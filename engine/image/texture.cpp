@@ -1,6 +1,7 @@
 // Loading the picture and building the 256x256 texture from it.
 // The enlargement blends palette colours in exact quarter steps (sums of sixteenths are exact in
-// single precision); neighbours wrap from the last picture column and row to the first.
+// single precision); neighbours wrap from the last picture column and row to the first. Two
+// threads share the rows at start-up.
 #include "image/texture.h"
 
 #include <cstdlib>
@@ -9,6 +10,7 @@
 #include "image/image_stream.h"
 #include "image/pcx_reader.h"
 #include "image/texture_search.h"
+#include "platform/os.h"
 #include "shell/shell.h"
 #include "vfs/mount.h"
 
@@ -29,28 +31,48 @@ void enlarge_row(uint8_t* out, int y, const uint8_t* source, const uint8_t* pale
   const int y0 = (y >> 2) & 63, y1 = ((y >> 2) + 1) & 63, fy = y & 3;
   const uint8_t* top = source + y0 * kSourceSize;
   const uint8_t* bottom = source + y1 * kSourceSize;
-  uint8_t previous = top[0];
   for (int x = 0; x < kBorder; ++x) {
     const int x0 = (x >> 2) & 63, x1 = ((x >> 2) + 1) & 63, fx = x & 3;
-    const uint8_t corner[5] = {top[x0], top[x1], bottom[x0], bottom[x1], previous};
+    const uint8_t corner[4] = {top[x0], top[x1], bottom[x0], bottom[x1]};
     float channel[3];
     for (int c = 0; c < 3; ++c) {
       int left = (4 - fy) * palette[corner[0] * 3 + c] + fy * palette[corner[2] * 3 + c];
       int right = (4 - fy) * palette[corner[1] * 3 + c] + fy * palette[corner[3] * 3 + c];
       channel[c] = static_cast<float>((4 - fx) * left + fx * right) * 0.0625f;  // exact
     }
-    previous = search.nearest(channel[0], channel[1], channel[2], corner, 5);
-    out[x] = previous;
+    out[x] = search.nearest(channel[0], channel[1], channel[2]);
   }
   std::memset(out + kBorder, 0, kSize - kBorder);
+}
+
+// A band of output rows; the enlargement runs two bands at once (rows are independent, so the
+// split cannot change a single pixel).
+struct RowBand {
+  uint8_t* out;
+  const uint8_t* source;
+  const uint8_t* palette;
+  const PaletteSearch* search;
+  int first, last;
+};
+
+unsigned enlarge_band(void* argument) {
+  const RowBand& band = *static_cast<const RowBand*>(argument);
+  for (int y = band.first; y < band.last; ++y)
+    enlarge_row(band.out + y * kSize, y, band.source, band.palette, *band.search);
+  return 0;
 }
 }  // namespace
 
 void enlarge_texture(uint8_t* out, const uint8_t* source, const uint8_t* palette) {
   HsvEntry table[256];
   for (int i = 0; i < 256; ++i) table[i] = rgb_to_hsv(palette[i * 3], palette[i * 3 + 1], palette[i * 3 + 2]);
-  PaletteSearch search(table);
-  for (int y = 0; y < kBorder; ++y) enlarge_row(out + y * kSize, y, source, palette, search);
+  const PaletteSearch search(table);
+  RowBand upper{out, source, palette, &search, 0, kBorder / 2};
+  RowBand lower{out, source, palette, &search, kBorder / 2, kBorder};
+  OsThread* helper = os_thread_create(enlarge_band, &upper);
+  if (!helper) enlarge_band(&upper);
+  enlarge_band(&lower);
+  if (helper) os_thread_join(helper);
   std::memset(out + kBorder * kSize, 0, (kSize - kBorder) * kSize);
 }
 

@@ -2,18 +2,25 @@
 // smallest float above m. Any entry at F or more never replaces a best that came from an entry
 // below F (that best, rounded, is at most F), and every entry below F replaces a best that came
 // from one at F or more (rounded, at least F). So scanning only the entries below F, in index
-// order, ends on the same entry. An entry's distance is at least its exact value term
-// |dv| * 30, so entries whose value term reaches the float above a known distance are skipped.
+// order, ends on the same entry. An entry's distance is at least its exact value term |dv| * 30,
+// so a walk outward from the colour's value, nearest values first, can stop on each side as soon
+// as that term reaches the float above the smallest distance found so far.
 #include "image/texture_search.h"
 
 #include <cfloat>
 #include <cmath>
+#include <cstring>
 
 namespace {
-// The smallest float strictly above x, as a double.
+// The smallest float strictly above x (finite, not negative), as a double.
 double float_above(double x) {
   float f = static_cast<float>(x);
-  if (static_cast<double>(f) <= x) f = std::nextafter(f, HUGE_VALF);
+  if (static_cast<double>(f) <= x) {
+    uint32_t bits;
+    std::memcpy(&bits, &f, sizeof bits);
+    ++bits;  // the next float up; infinity stays out of reach of every distance
+    std::memcpy(&f, &bits, sizeof f);
+  }
   return f;
 }
 }  // namespace
@@ -33,57 +40,64 @@ PaletteSearch::PaletteSearch(const HsvEntry* table) {
   for (int i = 0; i < 256; ++i) sortedValue_[i] = table_[byValue_[i]].value;
 }
 
-uint8_t PaletteSearch::nearest(float r, float g, float b, const uint8_t* hints, int hintCount) const {
+uint8_t PaletteSearch::nearest(float r, float g, float b) const {
   HsvEntry colour = rgb_to_hsv(r, g, b);
   const double h = colour.hue, s = colour.saturation, v = colour.value;
 
-  double known = DBL_MAX;
-  for (int i = 0; i < hintCount; ++i) {
-    double d = hsv_distance(table_[hints[i]], h, s, v);
-    if (d < known) known = d;
-  }
-  const double reach = float_above(known);
-
-  // The entries whose value term stays below reach form one run of the value order around v.
-  int first = 0, last = 256;
-  {
-    int lo = 0, hi = 256;
-    while (lo < hi) {
-      int mid = (lo + hi) / 2;
-      if (sortedValue_[mid] < v) lo = mid + 1; else hi = mid;
-    }
-    first = lo;
-    while (first > 0 && (v - sortedValue_[first - 1]) * 30.0 < reach) --first;
-    last = lo;
-    while (last < 256 && (sortedValue_[last] - v) * 30.0 < reach) ++last;
-  }
-
-  double distance[256];
+  // Every entry that can matter has its value term below the float above the smallest distance
+  // found so far, which only shrinks as the walk goes on.
   double smallest = DBL_MAX;
-  for (int k = first; k < last; ++k) {
-    distance[k] = hsv_distance(table_[byValue_[k]], h, s, v);
-    if (distance[k] < smallest) smallest = distance[k];
-  }
-  const double cut = float_above(smallest);
+  double reach = HUGE_VAL;
 
-  // The contenders below cut, in index order (usually one or two).
+  // Walk out from v through the value order, nearer value term first, until both sides reach.
+  int right = 0, top = 256;
+  while (right < top) {
+    int mid = (right + top) / 2;
+    if (sortedValue_[mid] < v) right = mid + 1; else top = mid;
+  }
+  int left = right - 1;
+  uint8_t seen[256];
+  double distance[256];
+  int count = 0;
+  for (;;) {
+    const double rightTerm = right < 256 ? (sortedValue_[right] - v) * 30.0 : HUGE_VAL;
+    const double leftTerm = left >= 0 ? (v - sortedValue_[left]) * 30.0 : HUGE_VAL;
+    int k;
+    if (rightTerm <= leftTerm) {
+      if (!(rightTerm < reach)) break;
+      k = right++;
+    } else {
+      if (!(leftTerm < reach)) break;
+      k = left--;
+    }
+    const double d = hsv_distance(table_[byValue_[k]], h, s, v);
+    seen[count] = byValue_[k];
+    distance[count++] = d;
+    if (d < smallest) {
+      smallest = d;
+      reach = float_above(smallest);
+    }
+  }
+  const double cut = reach;
+
+  // The contenders below cut, in index order (usually one or two), scanned as the plain scan would.
   uint8_t contender[256];
   double contenderDistance[256];
-  int count = 0;
-  for (int k = first; k < last; ++k) {
-    if (!(distance[k] < cut)) continue;
-    int j = count++;
-    for (; j > 0 && contender[j - 1] > byValue_[k]; --j) {
+  int contenders = 0;
+  for (int n = 0; n < count; ++n) {
+    if (!(distance[n] < cut)) continue;
+    int j = contenders++;
+    for (; j > 0 && contender[j - 1] > seen[n]; --j) {
       contender[j] = contender[j - 1];
       contenderDistance[j] = contenderDistance[j - 1];
     }
-    contender[j] = byValue_[k];
-    contenderDistance[j] = distance[k];
+    contender[j] = seen[n];
+    contenderDistance[j] = distance[n];
   }
 
   float best = FLT_MAX;
   uint8_t result = 0;
-  for (int j = 0; j < count; ++j) {
+  for (int j = 0; j < contenders; ++j) {
     if (contenderDistance[j] < best) {
       best = static_cast<float>(contenderDistance[j]);
       result = contender[j];

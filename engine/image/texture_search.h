@@ -13,9 +13,7 @@ class PaletteSearch {
  public:
   explicit PaletteSearch(const HsvEntry* table);
 
-  // hints: palette indices likely to be near (any values, any count, may repeat); they only make
-  // the search faster, never change its result.
-  uint8_t nearest(float r, float g, float b, const uint8_t* hints, int hintCount) const;
+  uint8_t nearest(float r, float g, float b) const;
 
  private:
   HsvEntry table_[256];

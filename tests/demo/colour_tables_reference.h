@@ -40,6 +40,15 @@ inline void colour_cube(uint8_t* cube, const uint8_t* palette) {
       }
 }
 
+inline void mix_table(uint8_t* mix, const uint8_t* cube, const uint8_t* palette, int wNew, int wOld) {
+  for (int a = 0; a < 256; ++a)
+    for (int b = 0; b < 256; ++b) {
+      int c5[3];
+      for (int c = 0; c < 3; ++c) c5[c] = (wNew * palette[a * 3 + c] + wOld * palette[b * 3 + c]) / ((wNew + wOld) * 8);
+      mix[a * 256 + b] = cube[c5[0] * 1024 + c5[1] * 32 + c5[2]];
+    }
+}
+
 inline uint8_t nearest_rgb(const uint8_t* palette, int r, int g, int b) {
   int best = 0x7FFFFFFF, found = 0;
   for (int l = 0; l < 256; ++l) {

@@ -138,6 +138,13 @@ TEST(ColourTables, FastBuildsMatchThePlainScans) {
     reference::colour_cube(plain.data(), palette);
     EXPECT_EQ(fast, plain) << "cube, palette " << p;
 
+    std::vector<uint8_t> fastMix(kMixTableSize), plainMix(kMixTableSize);
+    for (int weights : {40, 1, 77}) {
+      build_mix_table(fastMix.data(), plain.data(), palette, weights, 100 - weights);
+      reference::mix_table(plainMix.data(), plain.data(), palette, weights, 100 - weights);
+      EXPECT_EQ(fastMix, plainMix) << "mix " << weights << ", palette " << p;
+    }
+
     std::vector<uint8_t> fastShade(kShadeTableSize), plainShade(kShadeTableSize);
     build_light_shade_table(fastShade.data(), palette);
     reference::light_shade(plainShade.data(), palette);
