@@ -163,3 +163,30 @@ e2e_expect_text() {
   if grep -qF -- "$2" "$1"; then e2e_pass "'$2' reported"
   else e2e_fail "'$2' not found in $(basename "$1"):"; tail -5 "$1"; fi
 }
+
+# e2e_windowed_only TITLE WORK COMMAND...: a display without full screen (no DirectDraw) keeps the
+# program running in its first window, showing the picture; Alt+Enter changes nothing; Escape
+# ends it with exit code 0.
+e2e_windowed_only() {
+  local title=$1 work=$2 id ew eh x y w h
+  shift 2
+  "$@" >"$work/program.out" 2>&1 &
+  local pid=$!
+  if ! id=$(e2e_wait_window "$title" 120); then
+    e2e_fail "$title without full screen: no window"; kill "$pid" 2>/dev/null; return
+  fi
+  read -r ew eh < <(e2e_expected_window)
+  if e2e_wait_size "$id" "$ew" "$eh" 20; then e2e_pass "without full screen the program opens a ${ew}x${eh} window"
+  else e2e_fail "$title without full screen: the window is $(e2e_geometry "$id")"; fi
+  read -r x y w h < <(e2e_geometry "$id")
+  if e2e_wait_picture "$work/windowed-only.png" 30 "${w}x${h}+${x}+${y}"; then e2e_pass "the window shows the picture"
+  else e2e_fail "$title without full screen: the window stays black"; fi
+  e2e_key "$id" alt+Return
+  sleep 2
+  if [ "$(e2e_geometry "$id")" = "$x $y $w $h" ]; then e2e_pass "Alt+Enter keeps the window"
+  else e2e_fail "$title without full screen: Alt+Enter changed the window to $(e2e_geometry "$id")"; fi
+  e2e_key "$id" Escape
+  e2e_wait_exit "$pid" 30
+  if [ "$E2E_EXIT" = 0 ]; then e2e_pass "Escape ends it with exit code 0"
+  else e2e_fail "$title without full screen: exit code $E2E_EXIT"; kill "$pid" 2>/dev/null; fi
+}

@@ -42,6 +42,16 @@ else
   echo "skip: $testcard/k417_testcard.exe not built"
 fi
 
+# Without DirectDraw the program runs in a window; without DirectDraw and DrawDib nothing can show
+# a frame and the display reports failure.
+if [ -f "$testcard/k417_testcard.exe" ]; then
+  cd "$work/card" && e2e_windowed_only "K417 testcard" "$work/card" \
+    env WINEDLLOVERRIDES="ddraw=d" "$wine" k417_testcard.exe
+  cd "$work/card" && e2e_error_box "K417 testcard" "$work/card" \
+    env WINEDLLOVERRIDES="ddraw,msvfw32=d" WINEDEBUG=trace+msgbox "$wine" k417_testcard.exe
+  e2e_expect_text "$work/card/program.out" "Error initializing display!"
+fi
+
 # The missing archive: no resource, no k417.pak on disk.
 if [ -f "$testcard/k417_testcard_noarchive.exe" ]; then
   mkdir -p "$work/none" && cp "$testcard/k417_testcard_noarchive.exe" "$work/none/"
