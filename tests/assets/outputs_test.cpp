@@ -1,6 +1,5 @@
-// The data the build generated: the tune's form and sound toolkit, the picture, the font, the
-// icons, the archive and its embedded table, and that running the generators again gives the
-// same bytes.
+// The data the build generated: the tune's form and toolkit, picture, font, icons, archive, its table.
+// Subtle: the generators run a second time here and must give byte-identical files.
 #include <gtest/gtest.h>
 
 #include <cstdlib>

@@ -1,7 +1,5 @@
-// embed OUT.cpp FUNCTION TYPE:NUMBER:FILE...: a C++ source that carries the files' bytes as an
-// embedded-resource table and a function FUNCTION() that installs it with resources_install.
-// Subtle: the arrays are aligned to 16 and immutable; the table order is the order given, which is
-// the order resource_enumerate reports.
+// embed OUT.cpp FUNCTION TYPE:NUMBER:FILE...: the files as a linked-in embedded-resource table.
+// Subtle: arrays are immutable and 16-aligned; table order (the enumeration order) is argument order.
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>

@@ -1,6 +1,5 @@
-// Makes the program's icons from the picture: square images at several sizes with rounded,
-// anti-aliased corners. Subtle: an icon bitmap is stored bottom-up with twice its height (colour
-// rows, then a 1-bit AND mask whose rows are padded to 32 bits).
+// Makes the program's icons from the picture: several sizes with rounded, anti-aliased corners.
+// Subtle: icon bitmaps are bottom-up, twice their height (colour rows, then a 32-bit padded AND mask).
 #include "icon_writer.h"
 
 #include <algorithm>

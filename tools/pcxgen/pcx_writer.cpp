@@ -1,6 +1,5 @@
-// Encodes a one-plane 8-bit picture as a version 5 PCX: 128-byte header, run-length scan lines,
-// the byte 12 and the 768-byte palette. Subtle: a single byte of 0xC0 or more must still be written
-// as a run of one, or a reader would take it for a run count.
+// Encodes a one-plane 8-bit picture as a version 5 PCX with its 256-colour palette.
+// Subtle: a lone byte of 0xC0 or more is written as a run of one, or it would read as a count.
 #include "pcx_writer.h"
 
 #include <cstddef>

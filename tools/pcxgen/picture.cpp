@@ -1,6 +1,5 @@
-// The picture "64.pcx" as data: a tiled cell pattern with lit rims, waves and lattice noise, shaded
-// through four dark-to-light ramps. Subtle: every term is periodic in 64 pixels (torus distances,
-// whole-period waves, wrapped lattices), so the tile repeats seamlessly when the show enlarges it.
+// The picture: a tiled cell pattern with lit rims, waves and lattice noise over four colour ramps.
+// Subtle: every term is periodic in 64 pixels (torus distances, whole periods), so the tile repeats.
 #include "picture.h"
 
 #include <algorithm>

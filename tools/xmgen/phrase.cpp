@@ -1,6 +1,5 @@
 // Phrases of the score: a run of step tokens turned into rows of cells, before placement.
-// Subtle: a token fills `step` rows, the cell on the first of them and empty rows after; effect
-// letters follow the tracker's notation (0-9, then A=10 .. Z=35).
+// Subtle: a token fills `step` rows, its cell on the first; effect letters run 0-9 then A=10..Z=35.
 #include "phrase.h"
 
 #include <cctype>

@@ -1,7 +1,5 @@
-// Phrases of the score: a run of step tokens turned into rows of cells, before placement.
-// A token is a note (C#4, Bb2), '.' or '-' for nothing, '^' for key off, with suffixes:
-// @inst, vNN / v+x v-x vux vdx vsx vvx vpx vlx vrx vmx (volume column), [XYY] (effect), '!' (no
-// instrument number), and *N to repeat it; "( ... )*N" repeats a group.
+// Phrases of the score: notes (C#4, Bb2), . or - (nothing), ^ (key off) with suffixes @inst, vNN,
+// v-x.. (volume column), [XYY] (effect), ! (no instrument), *N; "( ... )*N" repeats a group.
 #pragma once
 #include <cstdint>
 #include <string>

@@ -1,6 +1,5 @@
-// Placing phrases on a pattern's channels. Subtle: two lines on one channel overlay each other and
-// it is an error when both set the same field of a cell; a phrase running past the pattern's end
-// is an error unless the line says "cut" (echo lines shifted by a few rows rely on it).
+// Placing phrases on a pattern's channels: transposed, re-voiced, scaled, repeated, tied, shifted.
+// Subtle: lines on one channel overlay and may not set one field twice; overruns need "cut".
 #include "placement.h"
 
 #include <cctype>

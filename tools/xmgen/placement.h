@@ -1,7 +1,5 @@
-// Placing phrases on a pattern's channels: "CHANNEL [+] [at=ROW] [cut] item item ...", where an
-// item is "_N" (N empty rows) or "PHRASE[+T|-T][@inst][~V][*K][&]": transposed by T semitones, notes
-// played on another instrument, volumes scaled to V/64 (notes without one get V), repeated K times,
-// the first note tied to the one sounding (no instrument number, tone portamento FF).
+// Placing phrases: "CHANNEL [+] [at=ROW] [cut] ITEM...", ITEM = _N or PHRASE[+T|-T][@inst][~V][*K][&]
+// (transpose, instrument, volume scale V/64, repeat, tie the first note with a full-speed slide).
 #pragma once
 #include <map>
 #include <string>

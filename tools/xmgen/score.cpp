@@ -1,7 +1,5 @@
-// The score language of the tune: header settings, instruments with their sample recipes,
-// phrases, patterns that place phrases on named channels, and the order list.
-// Subtle: blocks (instrument, phrase, pattern) run to a line "end"; a '#' starts a comment only
-// at the start of a word, so sharps such as C#4 survive.
+// The score language: header statements and instrument, phrase and pattern blocks up to "end".
+// Subtle: '#' starts a comment only at the start of a word, so sharps such as C#4 survive.
 #include "score.h"
 
 #include <cstdlib>

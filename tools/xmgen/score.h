@@ -1,5 +1,4 @@
-// The score language of the tune: header settings, instruments with their sample recipes,
-// phrases, patterns that place phrases on named channels, and the order list.
+// The score language of the tune: header, instruments, phrases, patterns and the order list.
 // The grammar is described at the top of assets/tune/song.txt and in docs/assets.md.
 #pragma once
 #include <string>

@@ -1,6 +1,5 @@
-// The tune as the generator holds it between the score text and the XM bytes: instruments with
-// their synthesised samples, patterns of 5-field cells and the order list.
-// Subtle: cells keep the raw XM values (note 97 = key off, volume column byte, effect 0..35).
+// The tune between the score text and the XM bytes: instruments, samples, patterns, orders.
+// Subtle: cells keep raw XM values (note 97 = key off, the volume-column byte, effect 0..35).
 #pragma once
 #include <cstdint>
 #include <string>

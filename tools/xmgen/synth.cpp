@@ -1,6 +1,5 @@
-// Sample recipes of the generator: band-limited additive tones, FM bells, pitched drums and
-// filtered noise. Subtle: tones are whole periods of a fixed length, so a loop over them is seamless
-// and the tuning follows from the period alone (C-4 plays middle C, A-4 440 Hz via relnote/finetune).
+// Sample recipes: band-limited additive tones, FM bells, pitched drums and filtered noise.
+// Subtle: tones are whole periods (seamless loops); tuning follows from the period (A-4 = 440 Hz).
 #include "synth.h"
 
 #include <cstdlib>

@@ -1,5 +1,4 @@
-// Sample recipes of the generator: band-limited additive tones, FM bells, pitched drums and
-// filtered noise. A recipe is a kind and key=value settings read from the score.
+// Sample recipes of the generator: a kind (tone, fm, drum, noise) and key=value settings.
 // Subtle: all maths goes through the deterministic helpers, so the bytes never depend on libm.
 #pragma once
 #include <map>

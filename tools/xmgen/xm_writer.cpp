@@ -1,6 +1,5 @@
 // Writes a Song as FastTracker 2 XM bytes (version 1.04 layout, linear frequency table).
-// Subtle: pattern cells use the usual packing (a mask byte with bit 7 unless all five fields are
-// present), and sample data is the running difference of the values, in bytes or 16-bit words.
+// Subtle: cells use the usual mask packing; sample data is stored as running differences.
 #include "xm_writer.h"
 
 #include <cstring>
