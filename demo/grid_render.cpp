@@ -50,7 +50,7 @@ bool depths_in_range(const GridMap& grid) {
 
 template <bool Shaded>
 void render_blocks(const GridMap& grid, uint8_t* out, int32_t pitch, const uint8_t* texture, const uint8_t* shade) {
-  const __m128i highByte = _mm_set1_epi16(static_cast<int16_t>(0xFF00)), lowByte = _mm_set1_epi16(0x00FF);
+  const __m128i highByte = _mm_set1_epi16(static_cast<int16_t>(0xFF00));
   const __m128i stepBits = _mm_set1_epi16(0x0F00);
   const bool monotoneDepth = Shaded && depths_in_range(grid);
   // The shade table turned around: step * 256 + texel, so a row with one step reads one 256-byte run.
@@ -70,8 +70,9 @@ void render_blocks(const GridMap& grid, uint8_t* out, int32_t pitch, const uint8
       if (Shaded) edgeD[c] = edge_rows(grid.plane[PlaneDepth][top + c], grid.plane[PlaneDepth][bottom + c]);
     }
     for (int bc = 0; bc < kBlockColumns; ++bc) {
-      __m128i u = _mm_slli_epi16(edgeU[bc], 3), du = _mm_sub_epi16(edgeU[bc + 1], edgeU[bc]);
-      __m128i v = _mm_slli_epi16(edgeV[bc], 3), dv = _mm_sub_epi16(edgeV[bc + 1], edgeV[bc]);
+      // u and v run shifted left by 5, which puts their texel bits (3..10) in the high byte.
+      __m128i u = _mm_slli_epi16(edgeU[bc], 8), du = _mm_slli_epi16(_mm_sub_epi16(edgeU[bc + 1], edgeU[bc]), 5);
+      __m128i v = _mm_slli_epi16(edgeV[bc], 8), dv = _mm_slli_epi16(_mm_sub_epi16(edgeV[bc + 1], edgeV[bc]), 5);
       __m128i d = _mm_setzero_si128(), dd = _mm_setzero_si128();
       if (Shaded) {
         d = _mm_slli_epi16(edgeD[bc], 3);
@@ -79,8 +80,7 @@ void render_blocks(const GridMap& grid, uint8_t* out, int32_t pitch, const uint8
       }
 #pragma GCC unroll 8
       for (int k = 0; k < 8; ++k) {
-        const __m128i index = _mm_or_si128(_mm_and_si128(_mm_slli_epi16(v, 5), highByte),
-                                           _mm_and_si128(_mm_srli_epi16(u, 3), lowByte));
+        const __m128i index = _mm_or_si128(_mm_and_si128(v, highByte), _mm_srli_epi16(u, 8));
         _mm_store_si128(reinterpret_cast<__m128i*>(texel + k * 8), index);
         u = _mm_add_epi16(u, du);
         v = _mm_add_epi16(v, dv);
