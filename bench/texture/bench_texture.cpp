@@ -7,6 +7,7 @@
 
 #include "demo/colour_tables.h"
 #include "demo/colour_tables_reference.h"
+#include "demo/grid_reference.h"
 #include "demo/compose.h"
 #include "demo/grid_effects.h"
 #include "demo/grid_render.h"
@@ -153,6 +154,27 @@ void BM_RenderPlain(benchmark::State& state) {
     benchmark::DoNotOptimize(f.work.pixels[32100]);
   }
 }
+// The renderers written plainly, for comparison.
+void BM_RenderShadedReference(benchmark::State& state) {
+  FrameSetup f;
+  GridMap grid{};
+  BlobTable blobs{};
+  texture_effect(5, 30000, grid, f.work, f.texture, f.light.data(), f.dark.data(), blobs);
+  for (auto _ : state) {
+    reference::render_grid(grid, f.work.pixels, f.texture.pixels, f.light.data());
+    benchmark::DoNotOptimize(f.work.pixels[32100]);
+  }
+}
+void BM_RenderPlainReference(benchmark::State& state) {
+  FrameSetup f;
+  GridMap grid{};
+  BlobTable blobs{};
+  texture_effect(5, 30000, grid, f.work, f.texture, f.light.data(), f.dark.data(), blobs);
+  for (auto _ : state) {
+    reference::render_grid(grid, f.work.pixels, f.texture.pixels, nullptr);
+    benchmark::DoNotOptimize(f.work.pixels[32100]);
+  }
+}
 void BM_Generator(benchmark::State& state) {
   GridMap grid{};
   BlobTable blobs{};
@@ -210,6 +232,8 @@ BENCHMARK(BM_AllStartup)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()
 BENCHMARK(BM_TextureMode)->DenseRange(0, 10)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RenderShaded)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RenderPlain)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RenderShadedReference)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RenderPlainReference)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Generator)->DenseRange(0, 5)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FeedbackBlend)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_OverlayBlend)->Unit(benchmark::kMicrosecond);
