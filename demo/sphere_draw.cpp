@@ -1,0 +1,53 @@
+// Draws the sphere's faces farthest first, culled by light (> 100), by the camera and by the screen.
+// A corner at or behind the camera projects anywhere: it saturates at +-2^40 and the rasteriser clips.
+#include "demo/sphere_draw.h"
+
+#include "demo/sphere_truncate.h"
+
+namespace {
+
+constexpr float kCameraDistance = 550.0f;
+constexpr float kFocalLength = 256.0f;
+constexpr int kCentreX = 160;
+constexpr int kCentreY = 100;
+constexpr int kLightThreshold = 100;  // normal z >= -27/127: the far half goes, with a margin
+
+// Each corner's projection depends on its vertex alone, so it is made once per vertex.
+void project(SphereObject& object) {
+  for (int i = 0; i < object.vertexCount; ++i) {
+    const SphereVertex& vertex = object.vertices[i];
+    SphereScreen& s = object.screen[i];
+    float depth = vertex.rz + kCameraDistance;
+    if (depth == 0.0f) depth = 0.0001f;
+    const float inverse = 1.0f / depth;
+    s.depth = depth;
+    s.x = kCentreX + sphere_trunc_wide(vertex.rx * kFocalLength * inverse);
+    s.y = kCentreY + sphere_trunc_wide(vertex.ry * kFocalLength * inverse);
+    s.ex = sphere_trunc(vertex.nx * 128.0f + 128.0f);
+    s.ey = sphere_trunc(vertex.ny * 128.0f + 128.0f);
+  }
+}
+
+RasterCorner corner(const SphereScreen& s, int u, int v) { return {s.x, s.y, u, v, s.ex, s.ey}; }
+
+bool all_below(int64_t a, int64_t b, int64_t c, int64_t limit) { return a < limit && b < limit && c < limit; }
+bool all_from(int64_t a, int64_t b, int64_t c, int64_t limit) { return a >= limit && b >= limit && c >= limit; }
+
+}  // namespace
+
+void sphere_draw(SphereObject& object, const RasterTarget& target) {
+  project(object);
+  for (int i = 0; i < object.faceCount; ++i) {
+    const SphereFace& face = object.faces[object.order[i]];
+    // Cheapest test first; the set of faces drawn does not depend on the order of the tests.
+    const int light = sphere_trunc(face.nz * 127.0f + 128.0f);
+    if (light <= kLightThreshold) continue;
+    const SphereScreen& a = object.screen[face.a];
+    const SphereScreen& b = object.screen[face.b];
+    const SphereScreen& c = object.screen[face.c];
+    if (!(a.depth > 0.0f || b.depth > 0.0f || c.depth > 0.0f)) continue;
+    if (all_below(a.y, b.y, c.y, 0) || all_from(a.y, b.y, c.y, kSphereFrameHeight)) continue;
+    if (all_below(a.x, b.x, c.x, 0) || all_from(a.x, b.x, c.x, kSphereFrameWidth)) continue;
+    raster_triangle(target, corner(a, face.ua, face.va), corner(b, face.ub, face.vb), corner(c, face.uc, face.vc));
+  }
+}

@@ -1,0 +1,195 @@
+// Triangle and span filling for the sphere: each pixel is a texel whitened through the luma map.
+// Off-screen rows and pixels are skipped by multiplying the truncated step: the walk's exact sums.
+#include "demo/sphere_raster.h"
+
+#include <utility>
+
+// The plain walk adds a truncated 26.6 step per row or pixel; n steps at once give the same
+// value, so clipping before interpolation changes nothing on screen. Triangles whose values all
+// lie within +-2^20 run on 32-bit integers, the rest on 64-bit ones: one template for both.
+namespace {
+
+constexpr int kFixedShift = 6;  // 26.6: six fractional bits
+constexpr int64_t kNarrowLimit = int64_t{1} << 20;
+constexpr int64_t kWideLimit = int64_t{1} << 40;
+
+// n / d truncated toward zero, for d > 0 and |n| < 2^53. A non-integer n / d lies at least 1/d
+// from the next integer and rounding moves it by at most |n / d| * 2^-53 < 1/d, so truncating
+// the double quotient gives the integer quotient. The double divider is several times faster
+// than a 64-bit integer one here (and a library call on 32-bit x86).
+template <typename Int>
+Int divide(Int n, Int d) {
+  return static_cast<Int>(static_cast<double>(n) / static_cast<double>(d));
+}
+
+// The five values an edge carries, in whole units or 26.6.
+template <typename Int>
+struct Values {
+  Int x, u, v, ex, ey;
+};
+
+template <typename Int>
+Values<Int> widen(const RasterCorner& c) {
+  return {static_cast<Int>(c.x * 64), static_cast<Int>(c.u * 64), static_cast<Int>(c.v * 64),
+          static_cast<Int>(c.ex * 64), static_cast<Int>(c.ey * 64)};
+}
+
+// ((end - start) << 6) / rows for each value; an edge without rows has no step.
+template <typename Int>
+Values<Int> edge_steps(const Values<Int>& from, const Values<Int>& to, Int rows) {
+  if (rows <= 0) return {0, 0, 0, 0, 0};
+  return {divide<Int>(to.x - from.x, rows), divide<Int>(to.u - from.u, rows), divide<Int>(to.v - from.v, rows),
+          divide<Int>(to.ex - from.ex, rows), divide<Int>(to.ey - from.ey, rows)};
+}
+
+// An edge walked from its top row: 26.6 values at the current row and the per-row steps.
+template <typename Int>
+struct Edge {
+  Values<Int> at;
+  Values<Int> step;
+  Int top;
+
+  Edge(const Values<Int>& from, const Values<Int>& to, Int fromY, Int toY)
+      : at(from), step(edge_steps(from, to, static_cast<Int>(toY - fromY))), top(fromY) {}
+
+  // Jumps to row y >= top: n steps at once equal n single steps; |n * step| <= |end - start|.
+  void seek(Int y) {
+    const Int n = y - top;
+    at.x += n * step.x;
+    at.u += n * step.u;
+    at.v += n * step.v;
+    at.ex += n * step.ex;
+    at.ey += n * step.ey;
+  }
+  void advance() {
+    at.x += step.x;
+    at.u += step.u;
+    at.v += step.v;
+    at.ex += step.ex;
+    at.ey += step.ey;
+  }
+};
+
+// Per-pixel attribute in 26.6, kept shifted left by 18 bits. Only bits 6..13 are ever read;
+// they survive arithmetic modulo 2^32 and, shifted, are the top byte: one shift to extract.
+struct SpanValue {
+  uint32_t value;
+  uint32_t step;
+};
+
+// Starts an attribute at the span's left end (left and right are 26.6 edge values; the span
+// works on their whole parts, and >> of a negative value is arithmetic on every supported
+// compiler). The start does not wait for the step, so the first pixel need not wait for a divide.
+template <typename Int>
+SpanValue span_start(Int left) {
+  return {static_cast<uint32_t>((left >> kFixedShift) * 64) << 18, 0};
+}
+
+// ((right - left) << 6) / width, and the start moved on by the pixels clipped off the left.
+template <typename Int>
+void span_step(SpanValue& value, Int left, Int right, Int width, Int skipped) {
+  left >>= kFixedShift;
+  right >>= kFixedShift;
+  const Int step = divide<Int>((right - left) * 64, width);
+  value.step = static_cast<uint32_t>(step) << 18;
+  if (skipped > 0) value.value += static_cast<uint32_t>(skipped * step) << 18;
+}
+
+// One row between two edge positions (26.6), ends swapped when reversed, clipped to the frame.
+template <typename Int>
+void span(const RasterTarget& target, Int y, const Values<Int>& a, const Values<Int>& b) {
+  // Which end is left flips from row to row near a shared corner: selects, not a branch.
+  const bool reversed = (a.x >> kFixedShift) > (b.x >> kFixedShift);
+  const Values<Int>* l = reversed ? &b : &a;
+  const Values<Int>* r = reversed ? &a : &b;
+  const Int xl = l->x >> kFixedShift;
+  const Int xr = r->x >> kFixedShift;
+  const Int first = xl < 0 ? 0 : xl;
+  const Int last = xr > kSphereFrameWidth - 1 ? kSphereFrameWidth - 1 : xr;
+  if (first > last) return;
+  SpanValue u = span_start(l->u), v = span_start(l->v), ex = span_start(l->ex), ey = span_start(l->ey);
+  // A lone visible left end needs no steps; otherwise the width is at least 1.
+  const Int skipped = first - xl;
+  if (last > first || skipped > 0) {
+    const Int width = xr - xl;
+    span_step(u, l->u, r->u, width, skipped);
+    span_step(v, l->v, r->v, width, skipped);
+    span_step(ex, l->ex, r->ex, width, skipped);
+    span_step(ey, l->ey, r->ey, width, skipped);
+  }
+
+  uint8_t* out = target.work + static_cast<int>(y) * kSphereFrameWidth;
+  const uint8_t* texture = target.texture;
+  const uint8_t* luma = target.luma;
+  const uint8_t* shade = target.lightShade;
+  for (int x = static_cast<int>(first), end = static_cast<int>(last); x <= end; ++x) {
+    const uint32_t texel = texture[((v.value >> 16) & 0xFF00u) | (u.value >> 24)];
+    const uint32_t env = luma[((ey.value >> 16) & 0xFF00u) | (ex.value >> 24)];
+    out[x] = shade[texel * 16u + env / 16u];
+    u.value += u.step;
+    v.value += v.step;
+    ex.value += ex.step;
+    ey.value += ey.step;
+  }
+}
+
+// Rows top..bottom between two edges, clipped to the frame before any interpolation.
+template <typename Int>
+void fill_part(const RasterTarget& target, Edge<Int> first, Edge<Int> second, Int top, Int bottom) {
+  if (top < 0) top = 0;
+  if (bottom > kSphereFrameHeight - 1) bottom = kSphereFrameHeight - 1;
+  if (top > bottom) return;
+  first.seek(top);
+  second.seek(top);
+  for (Int y = top; y <= bottom; ++y) {
+    span<Int>(target, y, first.at, second.at);
+    first.advance();
+    second.advance();
+  }
+}
+
+// Corners sorted by y; the top-bottom edge carries on from the upper part into the lower one.
+template <typename Int>
+void triangle(const RasterTarget& target, const RasterCorner& top, const RasterCorner& middle,
+              const RasterCorner& bottom) {
+  const Values<Int> t = widen<Int>(top), m = widen<Int>(middle), b = widen<Int>(bottom);
+  const Int y0 = static_cast<Int>(top.y), y1 = static_cast<Int>(middle.y), y2 = static_cast<Int>(bottom.y);
+  const Edge<Int> topBottom(t, b, y0, y2);
+  if (y0 < y1) fill_part<Int>(target, Edge<Int>(t, m, y0, y1), topBottom, y0, y1 - 1);
+  if (y2 != y1) fill_part<Int>(target, Edge<Int>(m, b, y1, y2), topBottom, y1, y2);
+}
+
+bool within(const RasterCorner& c, int64_t limit) {
+  auto in = [limit](int64_t value) { return value > -limit && value < limit; };
+  return in(c.x) && in(c.y) && in(c.u) && in(c.v) && in(c.ex) && in(c.ey);
+}
+
+int64_t saturate(int64_t value, int64_t limit) { return value > limit ? limit : value < -limit ? -limit : value; }
+
+RasterCorner saturate(const RasterCorner& c) {
+  return {saturate(c.x, kWideLimit), saturate(c.y, kWideLimit), saturate(c.u, kWideLimit),
+          saturate(c.v, kWideLimit), saturate(c.ex, kWideLimit), saturate(c.ey, kWideLimit)};
+}
+
+}  // namespace
+
+void raster_span(const RasterTarget& target, int64_t y, const RasterCorner& left, const RasterCorner& right) {
+  if (y < 0 || y >= kSphereFrameHeight) return;
+  span<int64_t>(target, y, widen<int64_t>(saturate(left)), widen<int64_t>(saturate(right)));
+}
+
+void raster_triangle(const RasterTarget& target, const RasterCorner& c0, const RasterCorner& c1,
+                     const RasterCorner& c2) {
+  const RasterCorner* top = &c0;
+  const RasterCorner* middle = &c1;
+  const RasterCorner* bottom = &c2;
+  if (top->y > middle->y) std::swap(top, middle);
+  if (middle->y > bottom->y) std::swap(middle, bottom);
+  if (top->y > middle->y) std::swap(top, middle);
+  // 2^20 x 64 leaves every sum and product of the walk inside 32 bits; 2^40 x 64 inside 64.
+  if (within(*top, kNarrowLimit) && within(*middle, kNarrowLimit) && within(*bottom, kNarrowLimit)) {
+    triangle<int32_t>(target, *top, *middle, *bottom);
+  } else {
+    triangle<int64_t>(target, saturate(*top), saturate(*middle), saturate(*bottom));
+  }
+}

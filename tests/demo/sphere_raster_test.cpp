@@ -1,0 +1,151 @@
+// The sphere's rasteriser: row coverage of both parts, clipping at every edge, far-off corners.
+// Random triangles are compared byte for byte with the plain row-by-row walk.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <random>
+
+#include "demo/sphere_raster.h"
+#include "sphere_canvas.h"
+#include "sphere_reference.h"
+
+namespace {
+
+RasterCorner corner(int64_t x, int64_t y = 0, int64_t u = 0, int64_t v = 0, int64_t ex = 0, int64_t ey = 0) {
+  return {x, y, u, v, ex, ey};
+}
+
+}  // namespace
+
+TEST(SphereRaster, HorizontalBottomEdgeDrawsNoLowerPartButAFlatTopKeepsItsLastRow) {
+  SphereCanvas c;
+  raster_triangle(c.target(), corner(30, 20), corner(10, 10), corner(50, 20));
+  EXPECT_EQ(c.written_in_row(9), 0);
+  for (int y = 10; y < 20; ++y) EXPECT_GT(c.written_in_row(y), 0) << y;
+  EXPECT_EQ(c.written_in_row(20), 0) << "the bottom row belongs to the neighbouring face";
+
+  c.clear();
+  raster_triangle(c.target(), corner(50, 10), corner(30, 20), corner(10, 10));
+  EXPECT_EQ(c.written_in_row(9), 0);
+  EXPECT_EQ(c.written_in_row(10), 41);
+  for (int y = 11; y <= 20; ++y) EXPECT_GT(c.written_in_row(y), 0) << y;
+  EXPECT_EQ(c.written_in_row(21), 0);
+
+  // Two faces sharing a horizontal edge: the upper stops above it, the lower starts on it.
+  c.clear();
+  raster_triangle(c.target(), corner(100, 50), corner(80, 80), corner(120, 80));
+  raster_triangle(c.target(), corner(80, 80), corner(120, 80), corner(100, 110));
+  for (int y = 50; y <= 110; ++y) EXPECT_GT(c.written_in_row(y), 0) << y;
+  EXPECT_EQ(c.written_in_row(49), 0);
+  EXPECT_EQ(c.written_in_row(111), 0);
+  EXPECT_TRUE(c.guards_intact());
+
+  // A triangle flat in y draws nothing at all.
+  c.clear();
+  raster_triangle(c.target(), corner(10, 60), corner(200, 60), corner(100, 60));
+  EXPECT_EQ(c.written(), 0);
+}
+
+TEST(SphereRaster, SpansAreClippedAtAllFourEdgesWithUnchangedTexturing) {
+  SphereCanvas c, r;
+  const RasterCorner left = corner(-57, 0, 3, 500, -40, 300);
+  const RasterCorner right = corner(411, 0, 700, -9, 260, 17);
+  for (int64_t y : {-1, 0, 123, 199, 200}) {
+    raster_span(c.target(), y, left, right);
+    raster_span(r.target(), y, right, left);  // reversed ends give the same row
+  }
+  EXPECT_EQ(c.written_in_row(0), 320);
+  EXPECT_EQ(c.written_in_row(123), 320);
+  EXPECT_EQ(c.written_in_row(199), 320);
+  EXPECT_EQ(c.written(), 3 * 320);
+  EXPECT_TRUE(c.guards_intact());
+  EXPECT_EQ(c.memory, r.memory);
+
+  // The first visible pixel carries the attributes the walk from x = -57 reaches there.
+  SphereCanvas plain;
+  for (int64_t y : {0, 123, 199}) sphere_reference::span(plain.target(), y, left, right);
+  EXPECT_EQ(c.memory, plain.memory);
+
+  // Spans wholly off one side, or single pixels on the last column, row and beyond.
+  c.clear();
+  raster_span(c.target(), 10, corner(-30), corner(-1));
+  raster_span(c.target(), 10, corner(320), corner(900));
+  raster_span(c.target(), int64_t{1} << 40, corner(0), corner(319));
+  raster_span(c.target(), -(int64_t{1} << 40), corner(0), corner(319));
+  EXPECT_EQ(c.written(), 0);
+  raster_span(c.target(), 199, corner(319), corner(319));
+  raster_span(c.target(), 0, corner(0), corner(0));
+  EXPECT_EQ(c.written(), 2);
+  EXPECT_NE(c.at(319, 199), SphereCanvas::kBackground);
+  EXPECT_NE(c.at(0, 0), SphereCanvas::kBackground);
+  EXPECT_TRUE(c.guards_intact());
+}
+
+TEST(SphereRaster, SkippingOffScreenRowsAndPixelsMatchesThePlainWalk) {
+  std::mt19937 rng(417);
+  auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  SphereCanvas fast, plain;
+  for (int n = 0; n < 400; ++n) {
+    // A third small and on screen, a third straddling the edges, a third reaching far out.
+    const int reach = n % 3 == 0 ? 0 : n % 3 == 1 ? 120 : 2500;
+    RasterCorner k[3];
+    for (RasterCorner& q : k) {
+      q.x = pick(-reach, 319 + reach);
+      q.y = pick(-reach, 199 + reach);
+      q.u = pick(-600, 600);
+      q.v = pick(-600, 600);
+      q.ex = pick(-20, 280);
+      q.ey = pick(-20, 280);
+    }
+    // Texture coordinates beyond +-2^20 take the 64-bit path over ordinary geometry.
+    if (n % 4 == 3) k[n % 3].u = pick(-3000000, 3000000);
+    if (n % 8 == 5) k[(n + 1) % 3].ey = pick(-3000000, 3000000);
+    if (n % 7 == 0) k[1].y = k[2].y;  // horizontal bottom edges
+    if (n % 11 == 0) k[0].y = k[1].y;  // horizontal top edges
+    if (n % 13 == 0) k[2].x = k[0].x;  // vertical edges
+    raster_triangle(fast.target(), k[0], k[1], k[2]);
+    sphere_reference::triangle(plain.target(), k[0], k[1], k[2]);
+    ASSERT_EQ(fast.memory, plain.memory) << "triangle " << n;
+  }
+  EXPECT_GT(fast.written(), 64000 / 2);
+  EXPECT_TRUE(fast.guards_intact());
+
+  // Corners just beyond 2^20 rows or columns, still cheap enough for the plain walk.
+  const int64_t beyond = (int64_t{1} << 20) + 12345;
+  const RasterCorner tall[][3] = {
+      {corner(100, -beyond, 5, 9, 100, 30), corner(180, 150, 400, 2, 0, 250), corner(60, 120, 77, 300, 200, 8)},
+      {corner(-30, 40, 5, 9, 100, 30), corner(250, beyond, 400, 2, 0, 250), corner(340, -20, 77, 300, 200, 8)},
+      {corner(beyond, 90, 1, 2, 3, 4), corner(10, 70, 500, 20, 250, 60), corner(200, 95, 9, 400, 60, 250)},
+      {corner(-beyond, 10, 1, 2, 3, 4), corner(300, 30, 500, 20, 250, 60), corner(250, 150, 9, 400, 60, 250)},
+  };
+  for (const auto& k : tall) {
+    SCOPED_TRACE(&k - tall);
+    fast.clear();
+    plain.clear();
+    raster_triangle(fast.target(), k[0], k[1], k[2]);
+    sphere_reference::triangle(plain.target(), k[0], k[1], k[2]);
+    EXPECT_GT(fast.written(), 100);
+    EXPECT_EQ(fast.memory, plain.memory);
+  }
+}
+
+TEST(SphereRaster, CornersFarOutsideTheScreenWriteOnlyInsideTheFrame) {
+  const int64_t far = int64_t{1} << 40;
+  SphereCanvas c;
+  // Encloses the screen: every pixel is written exactly by the rows and spans that cross it.
+  raster_triangle(c.target(), corner(-far, -10, 0, 0), corner(far, -10, 512, 0), corner(160, far, 0, 512, 256, 256));
+  EXPECT_EQ(c.written(), 64000);
+  EXPECT_TRUE(c.guards_intact());
+
+  // Slivers crossing the screen from one far corner to another, in every direction.
+  const int64_t xs[] = {-far, -far / 3, 0, 160, 319, far / 5, far};
+  for (int64_t x0 : xs) {
+    for (int64_t x1 : xs) {
+      c.clear();
+      raster_triangle(c.target(), corner(x0, -far), corner(x1, far), corner(x1 + 40, far / 2, 300, 300, 255, 255));
+      raster_triangle(c.target(), corner(x0, 100), corner(x1, -far), corner(-x1, far));
+      ASSERT_TRUE(c.guards_intact()) << x0 << " " << x1;
+    }
+  }
+}
