@@ -3,6 +3,7 @@
 // SSE2 and AVX2 variants perform the same IEEE operations in the same order as the scalar code.
 #include "music/mixer_kernels.h"
 
+#include <cstring>
 #if defined(__SSE2__) || defined(_M_X64)
 #include <immintrin.h>
 #endif
@@ -63,37 +64,54 @@ uint64_t mix_constant_pairs(const int16_t* data, uint64_t position, uint64_t ste
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
 #define ORVANE_MIXER_AVX2 1
 // Four frames an iteration on processors with AVX2 (chosen per pass, see mix_constant). Plain
-// AVX arithmetic without fused multiply-add: every value is rounded exactly as in the SSE2 loop.
+// AVX arithmetic without fused multiply-add, so every value is rounded as in the scalar code.
+// After the first frame the positions form an arithmetic progression (bit 0 is cleared before
+// each step, so p(n+1) = p(n) + (step & ~1) for n >= 1): the weights come from four 64-bit lanes
+// advanced by one add, (fraction / 2) x 2^-31 built exactly by placing the 31 bits in the
+// mantissa of 2^21 and subtracting 2^21. Each frame's two neighbours are read as one 32-bit word.
 __attribute__((target("avx2"))) uint64_t mix_constant_quads(const int16_t* data, uint64_t position, uint64_t step,
-                                                            float* out, int32_t quads, float gL, float gR) {
-  const __m256d gains = _mm256_set_pd(static_cast<double>(gR), static_cast<double>(gL), static_cast<double>(gR),
-                                      static_cast<double>(gL));
-  const __m256d scale = _mm256_set1_pd(1.0 / 2147483648.0);
-  for (int32_t i = 0; i < quads; ++i) {
-    uint64_t p0 = position;
-    uint64_t p1 = (p0 & ~uint64_t{1}) + step;
-    uint64_t p2 = (p1 & ~uint64_t{1}) + step;
-    uint64_t p3 = (p2 & ~uint64_t{1}) + step;
-    position = (p3 & ~uint64_t{1}) + step;
-    uint32_t i0 = static_cast<uint32_t>(p0 >> 32), i1 = static_cast<uint32_t>(p1 >> 32);
-    uint32_t i2 = static_cast<uint32_t>(p2 >> 32), i3 = static_cast<uint32_t>(p3 >> 32);
-    __m128i s0 = _mm_set_epi32(data[i3], data[i2], data[i1], data[i0]);
-    __m128i s1 = _mm_set_epi32(data[i3 + 1], data[i2 + 1], data[i1 + 1], data[i0 + 1]);
-    __m128i f = _mm_set_epi32(static_cast<int32_t>(static_cast<uint32_t>(p3) >> 1),
-                              static_cast<int32_t>(static_cast<uint32_t>(p2) >> 1),
-                              static_cast<int32_t>(static_cast<uint32_t>(p1) >> 1),
-                              static_cast<int32_t>(static_cast<uint32_t>(p0) >> 1));
-    __m256d w = _mm256_mul_pd(_mm256_cvtepi32_pd(f), scale);
+                                                  float* out, int32_t quads, float gL, float gR) {
+  if (quads <= 0) return position;
+  const __m256d gains = _mm256_set_pd(gR, gL, gR, gL);
+  const __m256i low31 = _mm256_set1_epi64x(0x7FFFFFFF);
+  const __m256i exponent = _mm256_set1_epi64x(0x4140000000000000);
+  const __m256d offset = _mm256_set1_pd(2097152.0);
+  const uint64_t stride = step & ~uint64_t{1};
+  uint64_t p0 = position;
+  uint64_t p1 = (p0 & ~uint64_t{1}) + step;
+  // lanes: frames 0..3 of the first quad; later quads: +4*stride (the first frame is off the progression)
+  __m256i lanes = _mm256_set_epi64x((int64_t)(p1 + 2 * stride), (int64_t)(p1 + stride), (int64_t)p1, (int64_t)p0);
+  const __m256i advance4 = _mm256_set1_epi64x((int64_t)(4 * stride));
+  uint64_t q = p1 + 3 * stride;  // frame 4
+  uint32_t i0 = (uint32_t)(p0 >> 32), i1 = (uint32_t)(p1 >> 32), i2 = (uint32_t)((p1 + stride) >> 32),
+           i3 = (uint32_t)((p1 + 2 * stride) >> 32);
+  for (int32_t k = 0; k < quads; ++k) {
+    int32_t a, b, c, d;
+    std::memcpy(&a, data + i0, 4);
+    std::memcpy(&b, data + i1, 4);
+    std::memcpy(&c, data + i2, 4);
+    std::memcpy(&d, data + i3, 4);
+    __m128i x = _mm_set_epi32(d, c, b, a);
+    __m128i s0 = _mm_srai_epi32(_mm_slli_epi32(x, 16), 16);
+    __m128i s1 = _mm_srai_epi32(x, 16);
+    __m256d w = _mm256_sub_pd(_mm256_castsi256_pd(_mm256_or_si256(_mm256_and_si256(_mm256_srli_epi64(lanes, 1), low31), exponent)), offset);
     __m256d v = _mm256_add_pd(_mm256_cvtepi32_pd(s0), _mm256_mul_pd(w, _mm256_cvtepi32_pd(_mm_sub_epi32(s1, s0))));
-    __m256d v01 = _mm256_permute4x64_pd(v, 0x50);  // v0 v0 v1 v1
-    __m256d v23 = _mm256_permute4x64_pd(v, 0xFA);  // v2 v2 v3 v3
-    __m256d o01 = _mm256_add_pd(_mm256_cvtps_pd(_mm_loadu_ps(out)), _mm256_mul_pd(v01, gains));
-    __m256d o23 = _mm256_add_pd(_mm256_cvtps_pd(_mm_loadu_ps(out + 4)), _mm256_mul_pd(v23, gains));
-    _mm_storeu_ps(out, _mm256_cvtpd_ps(o01));
-    _mm_storeu_ps(out + 4, _mm256_cvtpd_ps(o23));
+    lanes = _mm256_add_epi64(lanes, advance4);
+    i0 = (uint32_t)(q >> 32); q += stride;
+    i1 = (uint32_t)(q >> 32); q += stride;
+    i2 = (uint32_t)(q >> 32); q += stride;
+    i3 = (uint32_t)(q >> 32); q += stride;
+    __m128 lo = _mm_loadu_ps(out), hi = _mm_loadu_ps(out + 4);
+    __m256d A = _mm256_cvtps_pd(_mm_movelh_ps(lo, hi));  // L0 R0 L2 R2
+    __m256d B = _mm256_cvtps_pd(_mm_movehl_ps(hi, lo));  // L1 R1 L3 R3
+    A = _mm256_add_pd(A, _mm256_mul_pd(_mm256_movedup_pd(v), gains));
+    B = _mm256_add_pd(B, _mm256_mul_pd(_mm256_permute_pd(v, 0xF), gains));
+    __m128 Af = _mm256_cvtpd_ps(A), Bf = _mm256_cvtpd_ps(B);
+    _mm_storeu_ps(out, _mm_movelh_ps(Af, Bf));
+    _mm_storeu_ps(out + 4, _mm_movehl_ps(Bf, Af));
     out += 8;
   }
-  return position;
+  return p1 + (4 * (uint64_t)quads - 1) * stride;
 }
 #endif
 
