@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "music/mixer.h"
+#include "music/mixer_kernels.h"
 #include "music/module.h"
 #include "music/voice.h"
 
@@ -240,6 +241,59 @@ TEST(Mixer, SilentVoicesAdvanceExactlyLikeAudibleOnes) {
       ASSERT_EQ(loud.samplePosition, quiet.samplePosition) << block;
       ASSERT_EQ(loud.fraction, quiet.fraction) << block;
       ASSERT_EQ(loud.direction, quiet.direction) << block;
+    }
+  }
+}
+
+// The packed loops (two and four frames an iteration) against the per-frame formula, bit for bit:
+// every frame count from 0 to 40, forward and backward steps, odd and even step fractions.
+TEST(MixerKernels, PackedLoopsGiveTheBitsOfThePerFrameFormula) {
+  std::vector<int16_t> data(4096 + 8);
+  uint32_t seed = 12345;
+  for (int16_t& value : data) {
+    seed = seed * 1103515245u + 12345u;
+    value = static_cast<int16_t>(seed >> 16);
+  }
+  const uint64_t steps[] = {0x5E000123ull, 0x5E000122ull, (3ull << 32) | 0x80000001ull, 1ull << 32,
+                            ~((1ull << 32) | 0x1234567ull) + 1};  // the last one backward
+  for (uint64_t step : steps) {
+    for (int32_t cnt = 0; cnt <= 40; ++cnt) {
+      uint64_t start = (2000ull << 32) | 0x9ABCDEF1u;
+      std::vector<float> got(2 * 41, 0.25f), want(2 * 41, 0.25f);
+      const float gL = 0.7f, gR = 0.3f, cL = 0.69f, cR = 0.31f;
+      uint64_t end = mix_constant(data.data(), start, step, got.data(), cnt, gL, gR, cL, cR);
+      uint64_t p = start;
+      for (int32_t i = 0; i < cnt; ++i) {
+        uint32_t index = static_cast<uint32_t>(p >> 32);
+        double w = static_cast<double>(static_cast<uint32_t>(p) / 2) * (1.0 / 2147483648.0);
+        double v = data[index] + w * (static_cast<double>(data[index + 1]) - data[index]);
+        bool oddLast = (cnt & 1) && i == cnt - 1;
+        want[2 * i] = static_cast<float>(want[2 * i] + v * static_cast<double>(oddLast ? cL : gL));
+        want[2 * i + 1] = static_cast<float>(want[2 * i + 1] + v * static_cast<double>(oddLast ? cR : gR));
+        p = (p & ~1ull) + step;
+      }
+      ASSERT_EQ(end, p) << cnt;
+      for (int i = 0; i < 2 * 41; ++i) ASSERT_EQ(got[i], want[i]) << "step " << step << " cnt " << cnt << " at " << i;
+
+      float rampL = 0.1f, rampR = 0.9f;
+      std::vector<float> ramped(2 * 41, 0.0f), expected(2 * 41, 0.0f);
+      uint64_t rampEnd = mix_ramp(data.data(), start, step, ramped.data(), cnt, &rampL, &rampR, 0.01f, -0.02f);
+      float eL = 0.1f, eR = 0.9f;
+      p = start;
+      for (int32_t i = 0; i < cnt; ++i) {
+        uint32_t index = static_cast<uint32_t>(p >> 32);
+        double w = static_cast<double>(static_cast<uint32_t>(p) / 2) * (1.0 / 2147483648.0);
+        double v = data[index] + w * (static_cast<double>(data[index + 1]) - data[index]);
+        expected[2 * i] = static_cast<float>(0.0 + v * static_cast<double>(eL));
+        expected[2 * i + 1] = static_cast<float>(0.0 + v * static_cast<double>(eR));
+        eL += 0.01f;
+        eR += -0.02f;
+        p = (p & ~1ull) + step;
+      }
+      ASSERT_EQ(rampEnd, p) << cnt;
+      ASSERT_EQ(rampL, eL) << cnt;
+      ASSERT_EQ(rampR, eR) << cnt;
+      for (int i = 0; i < 2 * 41; ++i) ASSERT_EQ(ramped[i], expected[i]) << "ramp cnt " << cnt << " at " << i;
     }
   }
 }
