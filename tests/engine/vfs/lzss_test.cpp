@@ -1,4 +1,5 @@
 // LZSS streams: hand-made decoder inputs, the encoder's exact bytes, and round trips.
+// Streams are read in awkward piece sizes on purpose: pending bytes are where decoders go wrong.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -149,22 +150,4 @@ TEST(LzssCodec, CompressesWhatRepeats) {
   std::vector<uint8_t> zeros(100000, 0);
   // At best 18 bytes per two-byte item and a flag byte per eight items: 17 bytes per 144.
   EXPECT_LE(encode(zeros).size(), zeros.size() * 17 / 144 + 8);
-}
-
-TEST(LzssCodec, MakesItsStreamsAndNamesItsMethod) {
-  LzssCodec codec;
-  EXPECT_EQ(codec.method(), 2);
-  std::vector<uint8_t> data = text_like(3000);
-  MemoryStream source(data.data(), static_cast<uint32_t>(data.size()));
-  ByteStream* encoder = codec.make_encoder(&source);
-  std::vector<uint8_t> stream(8000);
-  stream.resize(encoder->read(stream.data(), 8000));
-  delete encoder;
-  MemoryStream packed(stream.data(), static_cast<uint32_t>(stream.size()));
-  ByteStream* decoder = codec.make_decoder(&packed);
-  std::vector<uint8_t> back(3000);
-  EXPECT_EQ(decoder->read(back.data(), 3000), 3000u);
-  EXPECT_FALSE(decoder->seekable());
-  delete decoder;
-  EXPECT_EQ(back, data);
 }

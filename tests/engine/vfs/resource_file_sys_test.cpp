@@ -1,4 +1,5 @@
 // The resource file system over an installed table, as the embedded archive is read off Windows.
+// Each test uninstalls its table, since the table is the seam's one global.
 #include <gtest/gtest.h>
 
 #include <vector>

@@ -1,4 +1,5 @@
 // Wildcard rules of pak enumeration, and the linear glob against its recursive definition.
+// The exhaustive comparison covers names holding '*', which a crafted archive may carry.
 #include <gtest/gtest.h>
 
 #include <string>
