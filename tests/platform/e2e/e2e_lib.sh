@@ -6,13 +6,16 @@ E2E_STATUS=0
 e2e_fail() { echo "FAIL: $*"; E2E_STATUS=1; }
 e2e_pass() { echo "ok: $*"; }
 
-# e2e_wait_window TITLE SECONDS: prints the id of the first viewable window named TITLE. The
+# e2e_wait_window TITLE SECONDS [MAX_WIDTH]: prints the id of the first viewable window named
+# TITLE (narrower than MAX_WIDTH when given: an error box shares the program window's title). The
 # window tree is read with xwininfo: xdotool's name search misses some windows (SDL's message box).
 e2e_wait_window() {
-  local title=$1 deadline=$((SECONDS + $2)) id
+  local title=$1 deadline=$((SECONDS + $2)) max=${3:-100000} id info width
   while [ $SECONDS -lt $deadline ]; do
     for id in $(xwininfo -root -tree 2>/dev/null | awk -v t="\"$title\":" 'index($0, t) { print $1 }'); do
-      if xwininfo -id "$id" 2>/dev/null | grep -q 'Map State: IsViewable'; then
+      info=$(xwininfo -id "$id" 2>/dev/null)
+      width=$(awk '/^ *Width:/ { print $2 }' <<<"$info")
+      if grep -q 'Map State: IsViewable' <<<"$info" && [ "${width:-0}" -lt "$max" ]; then
         echo $((id))
         return 0
       fi
@@ -136,15 +139,16 @@ e2e_show_checks() {
   else e2e_fail "$title: after Escape the exit code is $code"; kill "$pid" 2>/dev/null; tail -5 "$work/program.out"; fi
 }
 
-# e2e_error_box TITLE WORK COMMAND...: the program must show an error box captioned TITLE and
-# then end with exit code 1 when the box is closed. The message text is checked by the caller in
-# WORK/program.out (standard error, or wine's message-box trace).
+# e2e_error_box TITLE WORK CODE COMMAND...: the program must show an error box captioned TITLE and
+# then end with exit code CODE when the box is closed (1 for errors during start-up, 0 for an error
+# deferred from the render thread). The message text is checked by the caller in WORK/program.out
+# (standard error, or wine's message-box trace).
 e2e_error_box() {
-  local title=$1 work=$2 id code
-  shift 2
+  local title=$1 work=$2 expected=$3 id code
+  shift 3
   "$@" >"$work/program.out" 2>&1 &
   local pid=$!
-  if id=$(e2e_wait_window "$title" 120); then
+  if id=$(e2e_wait_window "$title" 120 600); then
     e2e_pass "an error box captioned '$title' appears"
     sleep 0.5
     e2e_screenshot "$work/error-box.png"
@@ -154,8 +158,8 @@ e2e_error_box() {
   fi
   e2e_wait_exit "$pid" 30
   code=$E2E_EXIT
-  if [ "$code" = 1 ]; then e2e_pass "the program ends with exit code 1 after the box"
-  else e2e_fail "exit code $code after the error box, not 1"; kill "$pid" 2>/dev/null; fi
+  if [ "$code" = "$expected" ]; then e2e_pass "the program ends with exit code $expected after the box"
+  else e2e_fail "exit code $code after the error box, not $expected"; kill "$pid" 2>/dev/null; fi
 }
 
 # e2e_expect_text FILE TEXT: the file holds the text.

@@ -43,10 +43,16 @@ else
   echo "skip: $testcard/k417_testcard not built"
 fi
 
+# A fatal error on the render thread: the window closes, the shutdown runs, then the box; exit 0.
+if [ -x "$testcard/k417_testcard" ]; then
+  cd "$work/card" && e2e_error_box "K417 testcard" "$work/card" 0 "$testcard/k417_testcard" --fail-in-frame 30
+  e2e_expect_text "$work/card/program.out" "Testcard failure in frame 30."
+fi
+
 # The missing archive: nothing embedded, no k417.pak here or beside the executable.
 if [ -x "$testcard/k417_testcard_noarchive" ]; then
   mkdir -p "$work/none" && cp "$testcard/k417_testcard_noarchive" "$work/none/"
-  cd "$work/none" && e2e_error_box "K417 testcard" "$work/none" ./k417_testcard_noarchive
+  cd "$work/none" && e2e_error_box "K417 testcard" "$work/none" 1 ./k417_testcard_noarchive
   e2e_expect_text "$work/none/program.out" "Error opening archive 'k417.pak'."
 fi
 

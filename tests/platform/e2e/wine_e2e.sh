@@ -47,15 +47,22 @@ fi
 if [ -f "$testcard/k417_testcard.exe" ]; then
   cd "$work/card" && e2e_windowed_only "K417 testcard" "$work/card" \
     env WINEDLLOVERRIDES="ddraw=d" "$wine" k417_testcard.exe
-  cd "$work/card" && e2e_error_box "K417 testcard" "$work/card" \
+  cd "$work/card" && e2e_error_box "K417 testcard" "$work/card" 1 \
     env WINEDLLOVERRIDES="ddraw,msvfw32=d" WINEDEBUG=trace+msgbox "$wine" k417_testcard.exe
   e2e_expect_text "$work/card/program.out" "Error initializing display!"
+fi
+
+# A fatal error on the render thread: the window closes, the shutdown runs, then the box; exit 0.
+if [ -f "$testcard/k417_testcard.exe" ]; then
+  cd "$work/card" && e2e_error_box "K417 testcard" "$work/card" 0 \
+    env WINEDEBUG=trace+msgbox "$wine" k417_testcard.exe --fail-in-frame 30
+  e2e_expect_text "$work/card/program.out" "Testcard failure in frame 30."
 fi
 
 # The missing archive: no resource, no k417.pak on disk.
 if [ -f "$testcard/k417_testcard_noarchive.exe" ]; then
   mkdir -p "$work/none" && cp "$testcard/k417_testcard_noarchive.exe" "$work/none/"
-  cd "$work/none" && e2e_error_box "K417 testcard" "$work/none" env WINEDEBUG=trace+msgbox "$wine" k417_testcard_noarchive.exe
+  cd "$work/none" && e2e_error_box "K417 testcard" "$work/none" 1 env WINEDEBUG=trace+msgbox "$wine" k417_testcard_noarchive.exe
   e2e_expect_text "$work/none/program.out" "Error opening archive 'k417.pak'."
 fi
 
