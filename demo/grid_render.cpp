@@ -48,16 +48,41 @@ bool depths_in_range(const GridMap& grid) {
   return inside;
 }
 
+// byStep[step * 256 + texel] = shade[texel * 16 + step]: sixteen 16x16 byte transposes.
+void turn_shade_table(const uint8_t* shade, uint8_t* byStep) {
+  for (int base = 0; base < 256; base += 16) {
+    __m128i a[16], b[16], c[16], d[16];
+    for (int i = 0; i < 16; ++i) a[i] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(shade + (base + i) * 16));
+    for (int i = 0; i < 16; i += 2) {  // rows i, i+1 interleaved: columns 0-7, then 8-15
+      b[i] = _mm_unpacklo_epi8(a[i], a[i + 1]);
+      b[i + 1] = _mm_unpackhi_epi8(a[i], a[i + 1]);
+    }
+    for (int i = 0; i < 16; i += 4) {  // rows i..i+3: columns 0-3, 4-7, 8-11, 12-15
+      c[i] = _mm_unpacklo_epi16(b[i], b[i + 2]);
+      c[i + 1] = _mm_unpackhi_epi16(b[i], b[i + 2]);
+      c[i + 2] = _mm_unpacklo_epi16(b[i + 1], b[i + 3]);
+      c[i + 3] = _mm_unpackhi_epi16(b[i + 1], b[i + 3]);
+    }
+    for (int h = 0; h < 16; h += 8)  // rows h..h+7: column pairs 0-1, 2-3, ..., 14-15
+      for (int j = 0; j < 4; ++j) {
+        d[h + 2 * j] = _mm_unpacklo_epi32(c[h + j], c[h + 4 + j]);
+        d[h + 2 * j + 1] = _mm_unpackhi_epi32(c[h + j], c[h + 4 + j]);
+      }
+    for (int j = 0; j < 8; ++j) {  // whole columns 2j and 2j+1
+      _mm_store_si128(reinterpret_cast<__m128i*>(byStep + (2 * j) * 256 + base), _mm_unpacklo_epi64(d[j], d[8 + j]));
+      _mm_store_si128(reinterpret_cast<__m128i*>(byStep + (2 * j + 1) * 256 + base), _mm_unpackhi_epi64(d[j], d[8 + j]));
+    }
+  }
+}
+
 template <bool Shaded>
 void render_blocks(const GridMap& grid, uint8_t* out, int32_t pitch, const uint8_t* texture, const uint8_t* shade) {
   const __m128i highByte = _mm_set1_epi16(static_cast<int16_t>(0xFF00));
   const __m128i stepBits = _mm_set1_epi16(0x0F00);
   const bool monotoneDepth = Shaded && depths_in_range(grid);
   // The shade table turned around: step * 256 + texel, so a row with one step reads one 256-byte run.
-  alignas(16) uint8_t byStep[Shaded ? 4096 : 1];
-  if (Shaded)
-    for (int t = 0; t < 256; ++t)
-      for (int k = 0; k < 16; ++k) byStep[k * 256 + t] = shade[t * 16 + k];
+  alignas(16) uint8_t byStep[Shaded ? 4096 : 16];
+  if (Shaded) turn_shade_table(shade, byStep);
 
   __m128i edgeU[kGridColumns], edgeV[kGridColumns], edgeD[kGridColumns];
   alignas(16) uint16_t texel[64], step[64];  // column-major: column k, row r at k * 8 + r; step * 256
@@ -78,30 +103,45 @@ void render_blocks(const GridMap& grid, uint8_t* out, int32_t pitch, const uint8
         d = _mm_slli_epi16(edgeD[bc], 3);
         dd = _mm_sub_epi16(edgeD[bc + 1], edgeD[bc]);
       }
+      uint8_t* block = out + static_cast<ptrdiff_t>(8 * br) * pitch + 8 * bc;
+      if constexpr (!Shaded) {
+        // Plain: each lane's index goes straight from the register to its texel, row by row.
+#pragma GCC unroll 8
+        for (int k = 0; k < 8; ++k) {
+          const __m128i index = _mm_or_si128(_mm_and_si128(v, highByte), _mm_srli_epi16(u, 8));
+          u = _mm_add_epi16(u, du);
+          v = _mm_add_epi16(v, dv);
+          uint8_t* column = block + k;
+          column[0] = texture[_mm_extract_epi16(index, 0)];
+          column[pitch] = texture[_mm_extract_epi16(index, 1)];
+          column[2 * pitch] = texture[_mm_extract_epi16(index, 2)];
+          column[3 * pitch] = texture[_mm_extract_epi16(index, 3)];
+          column[4 * pitch] = texture[_mm_extract_epi16(index, 4)];
+          column[5 * pitch] = texture[_mm_extract_epi16(index, 5)];
+          column[6 * pitch] = texture[_mm_extract_epi16(index, 6)];
+          column[7 * pitch] = texture[_mm_extract_epi16(index, 7)];
+        }
+        continue;
+      }
+      // Shaded: indices and steps go through memory so that a row with one step reads one run.
 #pragma GCC unroll 8
       for (int k = 0; k < 8; ++k) {
         const __m128i index = _mm_or_si128(_mm_and_si128(v, highByte), _mm_srli_epi16(u, 8));
         _mm_store_si128(reinterpret_cast<__m128i*>(texel + k * 8), index);
         u = _mm_add_epi16(u, du);
         v = _mm_add_epi16(v, dv);
-        if (Shaded) {  // ((d >> 9) & 15) * 256
-          _mm_store_si128(reinterpret_cast<__m128i*>(step + k * 8), _mm_and_si128(_mm_srli_epi16(d, 1), stepBits));
-          d = _mm_add_epi16(d, dd);
-        }
+        _mm_store_si128(reinterpret_cast<__m128i*>(step + k * 8), _mm_and_si128(_mm_srli_epi16(d, 1), stepBits));
+        d = _mm_add_epi16(d, dd);  // steps stored as ((d >> 9) & 15) * 256
       }
       int oneStep = 0;  // two mask bits per row whose eight pixels share one depth step
       if (monotoneDepth)
         oneStep = _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_load_si128(reinterpret_cast<const __m128i*>(step)),
                                                     _mm_load_si128(reinterpret_cast<const __m128i*>(step + 56))));
-      uint8_t* block = out + static_cast<ptrdiff_t>(8 * br) * pitch + 8 * bc;
 #pragma GCC unroll 8
       for (int r = 0; r < 8; ++r) {
         uint8_t* row = block + static_cast<ptrdiff_t>(r) * pitch;
         const uint16_t* index = texel + r;
-        if (!Shaded) {
-#pragma GCC unroll 8
-          for (int k = 0; k < 8; ++k) row[k] = texture[index[k * 8]];
-        } else if (oneStep & (1 << (2 * r))) {
+        if (oneStep & (1 << (2 * r))) {
           const uint8_t* run = byStep + step[r];
 #pragma GCC unroll 8
           for (int k = 0; k < 8; ++k) row[k] = run[texture[index[k * 8]]];
