@@ -113,6 +113,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
       if (found == run.counters.end()) continue;
       std::string name = run.benchmark_name();
       if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median") continue;
+      if (run.run_type == Run::RT_Aggregate) name = name.substr(0, name.size() - run.aggregate_name.size() - 1);
       size_t slash = name.find('/');
       std::string player = name.substr(0, slash), song = name.substr(slash + 1);
       song = song.substr(0, song.find('/'));
