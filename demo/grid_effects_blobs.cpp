@@ -49,12 +49,17 @@ void grid_blob_field(GridMap& grid, BlobTable& blobs, float s) {
 void grid_ripple(GridMap& grid, BlobTable& blobs, float s) {
   place_blobs(blobs, s, 64.0f);
   const Blob& centre = blobs.blob[0];
+  // Two passes: the distances (square roots) first, then the sines, so they overlap.
+  float phase[kGridPoints];
+  for (int row = 0, i = 0; row < kGridRows; ++row)
+    for (int column = 0; column < kGridColumns; ++column, ++i) {
+      const float dx = static_cast<float>(8 * column) - centre.x, dy = static_cast<float>(8 * row) - centre.y;
+      phase[i] = grid_abs(det_sqrtf(dx * dx + dy * dy)) * 0.1f;
+    }
   for (int row = 0, i = 0; row < kGridRows; ++row)
     for (int column = 0; column < kGridColumns; ++column, ++i) {
       const float x = static_cast<float>(8 * column), y = static_cast<float>(8 * row);
-      const float dx = x - centre.x, dy = y - centre.y;
-      const float e = det_sqrtf(dx * dx + dy * dy);
-      const float l = grid_sin(grid_abs(e) * 0.1f);
+      const float l = grid_sin(phase[i]);
       grid.plane[PlaneU][i] = grid_trunc(y + 40.0f * l);
       grid.plane[PlaneV][i] = grid_trunc(x + 40.0f * l);
       grid.plane[PlaneDepth][i] = clamp_depth(grid_trunc((l + 1.0f) * 128.0f), 255);

@@ -14,32 +14,50 @@ void grid_tunnel(GridMap& grid, const GridView& view) {
   const GridRayTable& rays = grid_unturned_rays();
   const float ox = view.ox, oy = view.oy, oz = view.oz;
   const float c = ox * ox + oy * oy - 65536.0f;
+  // Two passes: the ray arithmetic first, then the angles, so the divisions and square roots of
+  // neighbouring points overlap instead of queueing behind each point's arc tangent.
+  float hitX[kGridPoints], hitY[kGridPoints];
+  bool hit[kGridPoints];
   for (int i = 0; i < kGridPoints; ++i) {
     const GridRay d = grid_ray(i, rays, turn);
     float a = d.x * d.x + d.y * d.y;
     if (a == 0.0f) a = 0.001f;
     const float b = 2.0f * (d.x * ox + d.y * oy);
     float t;
-    if (!grid_smaller_root(a, b, c, t)) continue;
-    const float hx = ox + t * d.x, hy = oy + t * d.y, hz = oz + t * d.z;
+    hit[i] = grid_smaller_root(a, b, c, t);
+    if (!hit[i]) continue;
+    const float hz = oz + t * d.z;
+    hitX[i] = ox + t * d.x;
+    hitY[i] = oy + t * d.y;
     grid.plane[PlaneU][i] = grid_trunc(hz * 0.2f);
-    grid.plane[PlaneV][i] = grid_trunc(grid_abs(grid_atan2(hx, hy)) * 128.0f * kOneOverPi);
     grid.plane[PlaneDepth][i] = clamp_depth(grid_trunc(grid_abs(hz - oz)), 1023);
   }
+  for (int i = 0; i < kGridPoints; ++i)
+    if (hit[i]) grid.plane[PlaneV][i] = grid_trunc(grid_abs(grid_atan2(hitX[i], hitY[i])) * 128.0f * kOneOverPi);
 }
 
 void grid_sphere(GridMap& grid, float a1, float a2, float a3) {
   const GridRotation turn = grid_rotation(a1, a2, a3);
   const GridRayTable& rays = grid_unturned_rays();
+  // Two passes, as for the tunnel: the hit points first, then the sines and angles.
+  float height[kGridPoints], hitX[kGridPoints], hitZ[kGridPoints];
+  bool hit[kGridPoints];
   for (int i = 0; i < kGridPoints; ++i) {
     const GridRay d = grid_ray(i, rays, turn);
     float k = d.x * d.x + d.y * d.y + d.z * d.z;
     if (k == 0.0f) k = 0.001f;
     float t;
-    if (!grid_smaller_root(k, 0.0f, -65536.0f, t)) continue;
+    hit[i] = grid_smaller_root(k, 0.0f, -65536.0f, t);
+    if (!hit[i]) continue;
     const float px = t * d.x, py = t * d.y, pz = t * d.z;
     const float length = det_sqrtf(px * px + py * py + pz * pz);
-    grid.plane[PlaneU][i] = grid_trunc((grid_sin(py / length) + 1.0f) * 128.0f);
-    grid.plane[PlaneV][i] = grid_trunc(grid_abs(grid_atan2(pz, px)) * kTurnToTexels);
+    height[i] = py / length;
+    hitX[i] = px;
+    hitZ[i] = pz;
+  }
+  for (int i = 0; i < kGridPoints; ++i) {
+    if (!hit[i]) continue;
+    grid.plane[PlaneU][i] = grid_trunc((grid_sin(height[i]) + 1.0f) * 128.0f);
+    grid.plane[PlaneV][i] = grid_trunc(grid_abs(grid_atan2(hitZ[i], hitX[i])) * kTurnToTexels);
   }
 }
