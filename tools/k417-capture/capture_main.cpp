@@ -124,6 +124,10 @@ int main(int argc, char** argv) {
 
   CaptureSession session;
   if (!session.start()) return 1;
+  if (!wavPath.empty() && !session.open_wav(wavPath)) {
+    std::fprintf(stderr, "k417-capture: cannot write %s\n", wavPath.c_str());
+    return 1;
+  }
 
   FILE* y4mFile = nullptr;
   Y4mWriter y4m;
@@ -162,7 +166,7 @@ int main(int argc, char** argv) {
   }
   if (o.progress) std::fprintf(stderr, "\n%ld frames\n", frame);
   if (y4mFile && std::fclose(y4mFile) != 0) ok = false;
-  if (ok && !wavPath.empty() && !session.write_wav(wavPath, frame, o.fps)) {
+  if (!wavPath.empty() && !session.finish_wav(frame, o.fps) && ok) {
     std::fprintf(stderr, "k417-capture: cannot write %s\n", wavPath.c_str());
     ok = false;
   }

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <unistd.h>
 
 #include "music/module.h"
 #include "music/playback.h"
@@ -49,8 +50,12 @@ void CaptureSession::render_until(size_t segments) {
   while (positions_.size() < segments) {
     int32_t segment = state.writeSegment;
     render_segment();
-    const int16_t* pcm = render_segment_pcm(segment);
-    pcm_.insert(pcm_.end(), pcm, pcm + 2 * state.segmentFrames);
+    if (wav_) {
+      const int16_t* pcm = render_segment_pcm(segment);
+      wavOk_ = wavOk_ && std::fwrite(pcm, 4, static_cast<size_t>(state.segmentFrames), wav_) ==
+                             static_cast<size_t>(state.segmentFrames);
+      wavFrames_ += static_cast<uint64_t>(state.segmentFrames);
+    }
     positions_.push_back(static_cast<uint16_t>(position_ring_entry(state, segment)));
   }
 }
@@ -77,20 +82,11 @@ size_t CaptureSession::pixel_count() const {
   return static_cast<size_t>(width()) * static_cast<size_t>(height());
 }
 
-bool CaptureSession::write_wav(const std::string& path, long frameCount, int fps) {
-  uint64_t frames = static_cast<uint64_t>(frameCount) * kRate / static_cast<uint64_t>(fps);
-  if (module_) render_until(static_cast<size_t>(frames / static_cast<uint64_t>(playback().segmentFrames)) + 1);
-  std::vector<int16_t> silence;
-  const int16_t* data = pcm_.data();
-  if (!module_) {
-    silence.assign(frames * 2, 0);
-    data = silence.data();
-  }
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  uint32_t bytes = static_cast<uint32_t>(frames * 4);
+namespace {
+bool write_wav_header(FILE* f, uint32_t dataBytes) {
+  if (std::fseek(f, 0, SEEK_SET) != 0) return false;
   std::fwrite("RIFF", 1, 4, f);
-  put32(f, 36 + bytes);
+  put32(f, 36 + dataBytes);
   std::fwrite("WAVEfmt ", 1, 8, f);
   put32(f, 16);
   put16(f, 1);
@@ -100,9 +96,36 @@ bool CaptureSession::write_wav(const std::string& path, long frameCount, int fps
   put16(f, 4);
   put16(f, 16);
   std::fwrite("data", 1, 4, f);
-  put32(f, bytes);
-  bool ok = std::fwrite(data, 4, frames, f) == frames;
-  return std::fclose(f) == 0 && ok;
+  put32(f, dataBytes);
+  return !std::ferror(f);
+}
+}  // namespace
+
+bool CaptureSession::open_wav(const std::string& path) {
+  wav_ = std::fopen(path.c_str(), "w+b");
+  if (!wav_) return false;
+  // Segments rendered before the file was opened are rendered again from a fresh start.
+  wavOk_ = write_wav_header(wav_, 0) && positions_.empty();
+  return wavOk_;
+}
+
+bool CaptureSession::finish_wav(long frameCount, int fps) {
+  if (!wav_) return false;
+  uint64_t frames = static_cast<uint64_t>(frameCount) * kRate / static_cast<uint64_t>(fps);
+  if (module_) render_until(static_cast<size_t>(frames / static_cast<uint64_t>(playback().segmentFrames)) + 1);
+  // Without a module the tune is silence of the same length.
+  static const int16_t silence[2 * 1024] = {};
+  while (wavFrames_ < frames && !module_) {
+    uint64_t n = frames - wavFrames_ < 1024 ? frames - wavFrames_ : 1024;
+    wavOk_ = wavOk_ && std::fwrite(silence, 4, static_cast<size_t>(n), wav_) == n;
+    wavFrames_ += n;
+  }
+  bool ok = wavOk_ && write_wav_header(wav_, static_cast<uint32_t>(frames * 4));
+  // The file holds whole segments; the part past the last frame is cut off.
+  ok = ok && std::fflush(wav_) == 0 && ftruncate(fileno(wav_), static_cast<off_t>(44 + frames * 4)) == 0;
+  ok = std::fclose(wav_) == 0 && ok;
+  wav_ = nullptr;
+  return ok;
 }
 
 void CaptureSession::finish() {

@@ -3,6 +3,7 @@
 // the segment a device would be playing at its time.
 #pragma once
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -18,15 +19,19 @@ class CaptureSession {
   int height() const;
   size_t pixel_count() const;
   uint32_t time_ms() const { return time_; }
-  // The audio heard during the first frames frames (k / fps seconds), as a WAV file.
-  bool write_wav(const std::string& path, long frames, int fps);
+  // Streams the audio heard into a WAV file as segments are rendered; finish_wav cuts it to
+  // the first frames frames (k / fps seconds) and completes the header.
+  bool open_wav(const std::string& path);
+  bool finish_wav(long frames, int fps);
   void finish();
 
  private:
   void render_until(size_t segments);
   Module* module_ = nullptr;
   void* moduleBytes_ = nullptr;
-  std::vector<int16_t> pcm_;          // every rendered segment, in order
+  FILE* wav_ = nullptr;               // the audio so far, when a WAV is asked for
+  uint64_t wavFrames_ = 0;
+  bool wavOk_ = true;
   std::vector<uint16_t> positions_;   // position recorded for each rendered segment
   uint16_t lastPosition_ = 0xFFFF;
   uint32_t time_ = 0;
