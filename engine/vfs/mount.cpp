@@ -19,6 +19,7 @@ struct Mounts {
   PakFileSys* root = nullptr;  // over archive; every load_file path resolves here
 };
 Mounts g_mounts;
+constexpr uint32_t kFirstBlock = 1u << 20;  // bytes load_file reserves before any have arrived
 
 // The archive embedded in the executable: the first "FileSystem" resource.
 bool open_embedded(FileSys** base, VFile** archive) {
@@ -71,15 +72,23 @@ bool mount_archive(const char* name) {
 void* load_file(const char* path, uint32_t* size_out) {
   VFile* file = g_mounts.root ? g_mounts.root->open(VfsString(path), kOpenRead) : nullptr;
   if (!file) fatal_error("File not found: '%s'", path);
-  uint32_t size = static_cast<uint32_t>(file->size());
-  void* buffer = std::malloc(size ? size : 1);  // malloc(0) may give null; an empty file is no failure
-  if (!buffer) {
-    file->close();
-    return nullptr;
+  // The size is only what the archive claims. The buffer grows with the bytes that arrive, so a
+  // damaged entry claiming gigabytes costs what it really holds; a sound entry is read in one go
+  // when it fits the first block, and otherwise in doubling blocks up to its size.
+  const uint32_t size = static_cast<uint32_t>(file->size());
+  uint32_t capacity = size < kFirstBlock ? size : kFirstBlock;
+  auto* buffer = static_cast<uint8_t*>(std::malloc(capacity ? capacity : 1));  // an empty file is no failure
+  uint32_t count = buffer ? file->read(buffer, capacity) : 0;
+  while (buffer && count == capacity && capacity < size) {
+    uint32_t next = capacity > size / 2 ? size : capacity * 2;
+    auto* grown = static_cast<uint8_t*>(std::realloc(buffer, next));
+    if (!grown) std::free(buffer);
+    buffer = grown;
+    if (buffer) count += file->read(buffer + capacity, next - capacity);
+    capacity = next;
   }
-  uint32_t count = file->read(buffer, size);
   file->close();
-  if (size_out) *size_out = count;
+  if (buffer && size_out) *size_out = count;
   return buffer;
 }
 
