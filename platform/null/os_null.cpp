@@ -1,5 +1,8 @@
-// Headless main loop and error box: the loop waits for a close request; the box prints and is
-// remembered so tests can read it. A scripted quit lets tests end loading after some pumps.
+// Headless main loop, error box and process exit: the loop waits for a close request; the box
+// prints and is remembered so tests can read it. A scripted quit lets tests end loading after some
+// pumps; an exit hook lets a fuzzer take back control where the process would end.
+#include <unistd.h>
+
 #include <condition_variable>
 #include <cstdio>
 #include <mutex>
@@ -18,7 +21,16 @@ struct NullLoop {
   std::string lastErrorBox;
 };
 NullLoop g_loop;
+NullExitHook g_exitHook = nullptr;
 }  // namespace
+
+void os_exit_process(int code) {
+  if (g_exitHook) g_exitHook(code);  // does not return; ending the process stays the fallback
+  std::fflush(nullptr);
+  _exit(code);
+}
+
+void null_os_set_exit_hook(NullExitHook hook) { g_exitHook = hook; }
 
 void os_error_box(const char* caption, const char* message) {
   std::fprintf(stderr, "%s: %s\n", caption ? caption : "", message ? message : "");

@@ -1,5 +1,5 @@
 // POSIX half of the OS services: threads, events, clock, paths and the command line.
-// Shared by the SDL2 and the null back-ends; each adds its own main loop and error box.
+// Shared by the SDL2 and the null back-ends; each adds its own main loop, error box and exit.
 #include <pthread.h>
 #include <sched.h>
 #include <time.h>
@@ -93,11 +93,6 @@ bool os_counter(uint64_t* now) {
 bool os_counter_frequency(uint64_t* ticks_per_second) {
   *ticks_per_second = 1000000000u;
   return true;
-}
-
-void os_exit_process(int code) {
-  std::fflush(nullptr);
-  _exit(code);
 }
 
 const char* os_command_line() {

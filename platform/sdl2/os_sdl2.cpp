@@ -2,6 +2,7 @@
 // Subtle: a close request is a flag plus an event that wakes the loop, so it also works before the
 // display exists or after it is gone; the error box is printed first and shown where there is a screen.
 #include <SDL.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cstdio>
@@ -34,6 +35,11 @@ void os_error_box(const char* caption, const char* message) {
   std::fprintf(stderr, "%s: %s\n", caption ? caption : "", message ? message : "");
   std::fflush(stderr);
   SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption ? caption : "", message ? message : "", nullptr);
+}
+
+void os_exit_process(int code) {
+  std::fflush(nullptr);
+  _exit(code);
 }
 
 void os_run_message_loop() {

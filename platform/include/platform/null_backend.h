@@ -23,3 +23,8 @@ void null_wave_fail_open(bool fail);
 // text of the last os_error_box.
 void null_os_quit_after_pumps(unsigned pumps);
 const char* null_os_last_error_box();
+
+// Null process exit: with a hook set, os_exit_process calls it instead of ending the process. The
+// hook must not return (a fuzzer jumps back to its own frame); null restores the plain exit.
+using NullExitHook = void (*)(int code);
+void null_os_set_exit_hook(NullExitHook hook);
