@@ -194,3 +194,30 @@ e2e_windowed_only() {
   if [ "$E2E_EXIT" = 0 ]; then e2e_pass "Escape ends it with exit code 0"
   else e2e_fail "$title without full screen: exit code $E2E_EXIT"; kill "$pid" 2>/dev/null; fi
 }
+
+# e2e_matches_capture TITLE WORK CAPTURE COMMAND...: starts the program, takes a full-screen
+# screenshot 14 s after its window appears and checks that the picture area (the frame doubled and
+# centred) matches one of the capture tool's frames of the same stretch of the show.
+e2e_matches_capture() {
+  local title=$1 work=$2 capture=$3
+  shift 3
+  if [ ! -x "$capture" ]; then echo "skip: $capture not built"; return; fi
+  "$@" >"$work/match.out" 2>&1 &
+  local pid=$! id sw sh
+  if ! id=$(e2e_wait_window "$title" 120); then
+    e2e_fail "$title: no window appeared for the picture check"; kill "$pid" 2>/dev/null; return
+  fi
+  sleep 14
+  read -r sw sh < <(e2e_screen_size)
+  e2e_screenshot "$work/match.png" "640x400+$(((sw - 640) / 2))+$(((sh - 400) / 2))"
+  e2e_key "$id" Escape
+  e2e_wait_exit "$pid" 30 || kill "$pid" 2>/dev/null
+  "$capture" --fps 10 --frames 301 --png "$work/capture" --range 60-300 --quiet
+  convert "$work/match.png" -scale 320x200 rgb:"$work/match.rgb"
+  local verdict
+  if verdict=$(python3 "$(dirname "${BASH_SOURCE[0]}")/match_capture.py" "$work/match.rgb" "$work/capture"); then
+    e2e_pass "$title's picture matches the capture tool's ($verdict)"
+  else
+    e2e_fail "$title's picture does not match the capture tool's frames ($verdict)"
+  fi
+}
