@@ -1,6 +1,8 @@
-// Draws the sphere's faces farthest first, culled by light (> 100), by the camera and by the screen.
-// A corner at or behind the camera projects anywhere: it saturates at +-2^40 and the rasteriser clips.
+// Draws the sphere's faces, culled by light (> 100), by the camera and by the screen, in painter's order.
+// Walked nearest first over a coverage map (the same pixels); corners behind the camera saturate.
 #include "demo/sphere_draw.h"
+
+#include <cstring>
 
 #include "demo/sphere_truncate.h"
 
@@ -35,9 +37,12 @@ bool all_from(int64_t a, int64_t b, int64_t c, int64_t limit) { return a >= limi
 
 }  // namespace
 
-void sphere_draw(SphereObject& object, const RasterTarget& target) {
+void sphere_draw(SphereObject& object, const RasterTarget& frame) {
   project(object);
-  for (int i = 0; i < object.faceCount; ++i) {
+  std::memset(&object.coverage, 0, sizeof object.coverage);
+  RasterTarget target = frame;
+  target.coverage = &object.coverage;
+  for (int i = object.faceCount - 1; i >= 0; --i) {
     const SphereFace& face = object.faces[object.order[i]];
     // Cheapest test first; the set of faces drawn does not depend on the order of the tests.
     const int light = sphere_trunc(face.nz * 127.0f + 128.0f);

@@ -3,6 +3,8 @@
 #pragma once
 #include <cstdint>
 
+#include "demo/sphere_raster.h"
+
 constexpr int kSphereLongitudes = 32;
 constexpr int kSphereLatitudes = 16;
 constexpr int kSphereMaxVertices = 513;
@@ -37,6 +39,7 @@ struct SphereObject {
   SphereFace faces[kSphereMaxFaces];
   int order[kSphereMaxFaces];  // face indices, farthest first after sorting
   int keys[kSphereMaxFaces];   // -trunc(z_a + z_c + z_b), sorted alongside order[]
+  RasterCoverage coverage;     // pixels drawn so far by sphere_draw, which goes nearest first
   int vertexCount;
   int faceCount;
 };

@@ -4,21 +4,28 @@
 
 #include <utility>
 
+#include "demo/sphere_divide.h"
+#include "demo/sphere_raster_narrow.h"
+#include "demo/sphere_raster_parts.h"
+
 // The plain walk adds a truncated 26.6 step per row or pixel; n steps at once give the same
-// value, so clipping before interpolation changes nothing on screen. Triangles whose values all
-// lie within +-2^20 run on 32-bit integers, the rest on 64-bit ones: one template for both.
+// value, so clipping before interpolation changes nothing on screen. Narrow triangles (every value
+// within +-2^20) take the SSE2 walk where there is one; the rest, and every triangle on other
+// processors, run here on 64-bit (or 32-bit) integers: one template for both.
 namespace {
 
-constexpr int kFixedShift = 6;  // 26.6: six fractional bits
-constexpr int64_t kNarrowLimit = int64_t{1} << 20;
+using sphere_raster::kFixedShift;
+using sphere_raster::kNarrowLimit;
 constexpr int64_t kWideLimit = int64_t{1} << 40;
 
-// n / d truncated toward zero, for d > 0 and |n| < 2^53. A non-integer n / d lies at least 1/d
-// from the next integer and rounding moves it by at most |n / d| * 2^-53 < 1/d, so truncating
-// the double quotient gives the integer quotient. The double divider is several times faster
-// than a 64-bit integer one here (and a library call on 32-bit x86).
+// n / d truncated toward zero, for d >= 0 and |n| < 2^50 (0 for d = 0): a rounded-up reciprocal
+// from the table for small d (see sphere_divide.h); else the double quotient, whose rounding
+// moves a non-integer n / d by at most |n / d| * 2^-53 < 1/d, never past the next integer.
 template <typename Int>
 Int divide(Int n, Int d) {
+  if (d < kReciprocalCount) {
+    return static_cast<Int>(static_cast<double>(n) * kReciprocals[static_cast<std::size_t>(d)]);
+  }
   return static_cast<Int>(static_cast<double>(n) / static_cast<double>(d));
 }
 
@@ -73,32 +80,34 @@ struct Edge {
 // Per-pixel attribute in 26.6, kept shifted left by 18 bits. Only bits 6..13 are ever read;
 // they survive arithmetic modulo 2^32 and, shifted, are the top byte: one shift to extract.
 struct SpanValue {
-  uint32_t value;
+  uint32_t value;  // at the span's left end
   uint32_t step;
+  // The value k pixels right of the left end; |k * step| <= |right - left| (k <= width).
+  template <typename Int>
+  uint32_t at(Int k, Int wholeStep) const {
+    return value + (static_cast<uint32_t>(k * wholeStep) << 18);
+  }
 };
 
-// Starts an attribute at the span's left end (left and right are 26.6 edge values; the span
-// works on their whole parts, and >> of a negative value is arithmetic on every supported
-// compiler). The start does not wait for the step, so the first pixel need not wait for a divide.
+// One attribute of a span whose ends are the 26.6 edge values left and right: the span works
+// on their whole parts (>> of a negative value is arithmetic on every supported compiler), and
+// steps by ((right - left) << 6) / width.
 template <typename Int>
-SpanValue span_start(Int left) {
-  return {static_cast<uint32_t>((left >> kFixedShift) * 64) << 18, 0};
-}
-
-// ((right - left) << 6) / width, and the start moved on by the pixels clipped off the left.
-template <typename Int>
-void span_step(SpanValue& value, Int left, Int right, Int width, Int skipped) {
-  left >>= kFixedShift;
-  right >>= kFixedShift;
-  const Int step = divide<Int>((right - left) * 64, width);
-  value.step = static_cast<uint32_t>(step) << 18;
-  if (skipped > 0) value.value += static_cast<uint32_t>(skipped * step) << 18;
-}
+struct SpanAttribute {
+  SpanValue start;
+  Int step;
+  SpanAttribute(Int left, Int right, Int width) {
+    left >>= kFixedShift;
+    right >>= kFixedShift;
+    step = divide<Int>((right - left) * 64, width);
+    start = {static_cast<uint32_t>(left * 64) << 18, static_cast<uint32_t>(step) << 18};
+  }
+};
 
 // One row between two edge positions (26.6), ends swapped when reversed, clipped to the frame.
 template <typename Int>
 void span(const RasterTarget& target, Int y, const Values<Int>& a, const Values<Int>& b) {
-  // Which end is left flips from row to row near a shared corner: selects, not a branch.
+  // Which end is left flips from row to row near a shared corner.
   const bool reversed = (a.x >> kFixedShift) > (b.x >> kFixedShift);
   const Values<Int>* l = reversed ? &b : &a;
   const Values<Int>* r = reversed ? &a : &b;
@@ -107,29 +116,33 @@ void span(const RasterTarget& target, Int y, const Values<Int>& a, const Values<
   const Int first = xl < 0 ? 0 : xl;
   const Int last = xr > kSphereFrameWidth - 1 ? kSphereFrameWidth - 1 : xr;
   if (first > last) return;
-  SpanValue u = span_start(l->u), v = span_start(l->v), ex = span_start(l->ex), ey = span_start(l->ey);
-  // A lone visible left end needs no steps; otherwise the width is at least 1.
-  const Int skipped = first - xl;
-  if (last > first || skipped > 0) {
-    const Int width = xr - xl;
-    span_step(u, l->u, r->u, width, skipped);
-    span_step(v, l->v, r->v, width, skipped);
-    span_step(ex, l->ex, r->ex, width, skipped);
-    span_step(ey, l->ey, r->ey, width, skipped);
-  }
+  const Int width = xr - xl;  // 0 gives steps of 0
+  const SpanAttribute<Int> u(l->u, r->u, width), v(l->v, r->v, width), ex(l->ex, r->ex, width),
+      ey(l->ey, r->ey, width);
 
   uint8_t* out = target.work + static_cast<int>(y) * kSphereFrameWidth;
   const uint8_t* texture = target.texture;
   const uint8_t* luma = target.luma;
   const uint8_t* shade = target.lightShade;
-  for (int x = static_cast<int>(first), end = static_cast<int>(last); x <= end; ++x) {
-    const uint32_t texel = texture[((v.value >> 16) & 0xFF00u) | (u.value >> 24)];
-    const uint32_t env = luma[((ey.value >> 16) & 0xFF00u) | (ex.value >> 24)];
-    out[x] = shade[texel * 16u + env / 16u];
-    u.value += u.step;
-    v.value += v.step;
-    ex.value += ex.step;
-    ey.value += ey.step;
+  auto fill = [&](int32_t from, int32_t to) {
+    const Int k = static_cast<Int>(from) - xl;
+    uint32_t uu = u.start.at(k, u.step), vv = v.start.at(k, v.step);
+    uint32_t exx = ex.start.at(k, ex.step), eyy = ey.start.at(k, ey.step);
+    for (int32_t x = from; x <= to; ++x) {
+      const uint32_t texel = texture[((vv >> 16) & 0xFF00u) | (uu >> 24)];
+      const uint32_t env = luma[((eyy >> 16) & 0xFF00u) | (exx >> 24)];
+      out[x] = shade[texel * 16u + env / 16u];
+      uu += u.start.step;
+      vv += v.start.step;
+      exx += ex.start.step;
+      eyy += ey.start.step;
+    }
+  };
+  if (target.coverage) {
+    sphere_raster::each_clear_run(*target.coverage, static_cast<int32_t>(y), static_cast<int32_t>(first),
+                                  static_cast<int32_t>(last), fill);
+  } else {
+    fill(static_cast<int32_t>(first), static_cast<int32_t>(last));
   }
 }
 
@@ -188,7 +201,7 @@ void raster_triangle(const RasterTarget& target, const RasterCorner& c0, const R
   if (top->y > middle->y) std::swap(top, middle);
   // 2^20 x 64 leaves every sum and product of the walk inside 32 bits; 2^40 x 64 inside 64.
   if (within(*top, kNarrowLimit) && within(*middle, kNarrowLimit) && within(*bottom, kNarrowLimit)) {
-    triangle<int32_t>(target, *top, *middle, *bottom);
+    if (!raster_triangle_narrow(target, *top, *middle, *bottom)) triangle<int32_t>(target, *top, *middle, *bottom);
   } else {
     triangle<int64_t>(target, saturate(*top), saturate(*middle), saturate(*bottom));
   }

@@ -6,11 +6,22 @@
 constexpr int kSphereFrameWidth = 320;
 constexpr int kSphereFrameHeight = 200;
 
+constexpr int kCoverageRowBytes = kSphereFrameWidth / 8;
+
+// One bit per frame pixel, set once the pixel is drawn: bit x & 7 of byte y * 40 + (x >> 3).
+// Drawing nearest faces first into a coverage map, each filling only what is still clear, leaves
+// every pixel with the colour that drawing farthest first over everything would leave there.
+// Eight spare bytes at the end let any pixel's bits be read as one 64-bit word.
+struct RasterCoverage {
+  uint8_t bits[kSphereFrameHeight * kCoverageRowBytes + 8];
+};
+
 struct RasterTarget {
   uint8_t* work;              // 320x200 palette indices, rows of 320
   const uint8_t* texture;     // 256x256 texels
   const uint8_t* luma;        // 256x256 grey levels of the texture
   const uint8_t* lightShade;  // 4,096 entries: texel * 16 + step
+  RasterCoverage* coverage = nullptr;  // null: every pixel is written; else only clear ones, marked
 };
 
 // A corner in whole pixels and texels; the rasteriser widens everything to 26.6 itself.

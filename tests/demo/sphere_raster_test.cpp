@@ -3,9 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <cstring>
+#include <memory>
 #include <random>
+#include <vector>
 
+#include "demo/sphere_divide.h"
 #include "demo/sphere_raster.h"
 #include "sphere_canvas.h"
 #include "sphere_reference.h"
@@ -147,5 +152,101 @@ TEST(SphereRaster, CornersFarOutsideTheScreenWriteOnlyInsideTheFrame) {
       raster_triangle(c.target(), corner(x0, 100), corner(x1, -far), corner(-x1, far));
       ASSERT_TRUE(c.guards_intact()) << x0 << " " << x1;
     }
+  }
+}
+
+TEST(SphereRaster, RoundedUpReciprocalsDivideExactly) {
+  for (int d = 1; d < kReciprocalCount; ++d) {
+    // The smallest double (float) not below 1/d: r * d >= 1 and the next lower one falls short.
+    const double r = kReciprocals[d];
+    ASSERT_GE(std::fma(r, d, -1.0), 0.0) << d;
+    ASSERT_LT(std::fma(std::nextafter(r, 0.0), d, -1.0), 0.0) << d;
+    const float rf = kReciprocalsFloat[d];
+    ASSERT_GE(static_cast<double>(rf) * d, 1.0) << d;  // exact: 24 + 9 bits
+    ASSERT_LT(static_cast<double>(std::nextafter(rf, 0.0f)) * d, 1.0) << d;
+  }
+  EXPECT_EQ(kReciprocals[0], 0.0);
+  EXPECT_EQ(kReciprocalsFloat[0], 0.0f);
+
+  // Exact quotients and their neighbours are where a reciprocal rounded to nearest goes wrong.
+  int checked = 0;
+  for (int64_t d = 1; d < kReciprocalCount; ++d) {
+    const double r = kReciprocals[d];
+    const float rf = kReciprocalsFloat[d];
+    // The first and the last 3,000 multiples below 2^21, the float table's limit.
+    const int64_t top = ((int64_t{1} << 21) - 2) / d * d;
+    for (int64_t i = 0; i < 6000; ++i) {
+      const int64_t n = i < 3000 ? i * d : top - (i - 3000) * d;
+      if (n < 0) continue;
+      for (int64_t m : {n - 1, n, n + 1, -n - 1, -n, -n + 1}) {
+        ASSERT_EQ(static_cast<int64_t>(static_cast<float>(m) * rf), m / d) << m << " / " << d;
+        ASSERT_EQ(static_cast<int64_t>(static_cast<double>(m) * r), m / d) << m << " / " << d;
+      }
+      ++checked;
+    }
+    for (int64_t n = int64_t{1} << 40; n < (int64_t{1} << 40) + 1000 * d; n += d) {
+      const int64_t k = n - n % d;
+      for (int64_t m : {k - 1, k, k + 1, -k}) ASSERT_EQ(static_cast<int64_t>(static_cast<double>(m) * r), m / d) << m;
+    }
+  }
+  EXPECT_GT(checked, 511 * 5000);
+}
+
+namespace {
+
+// The list drawn farthest first over everything, and again nearest first into a coverage map.
+void expect_coverage_matches_painting(const std::vector<std::array<RasterCorner, 3>>& faces) {
+  SphereCanvas painted, covered;
+  for (const auto& k : faces) raster_triangle(painted.target(), k[0], k[1], k[2]);
+  auto coverage = std::make_unique<RasterCoverage>();
+  RasterTarget target = covered.target();
+  target.coverage = coverage.get();
+  for (auto k = faces.rbegin(); k != faces.rend(); ++k) raster_triangle(target, (*k)[0], (*k)[1], (*k)[2]);
+  ASSERT_EQ(covered.memory, painted.memory);
+  EXPECT_TRUE(covered.guards_intact());
+  // Exactly the pixels some face reaches are marked, and nothing past the frame.
+  for (int y = 0; y < 200; ++y) {
+    for (int x = 0; x < 320; ++x) {
+      const bool marked = (coverage->bits[y * kCoverageRowBytes + x / 8] >> (x % 8)) & 1;
+      ASSERT_EQ(marked, painted.at(x, y) != SphereCanvas::kBackground) << x << " " << y;
+    }
+  }
+  for (int i = 200 * kCoverageRowBytes; i < static_cast<int>(sizeof coverage->bits); ++i) {
+    EXPECT_EQ(coverage->bits[i], 0);
+  }
+}
+
+}  // namespace
+
+TEST(SphereRaster, NearestFirstIntoACoverageMapLeavesWhatFarthestFirstPaintingLeaves) {
+  // Two slivers in front of a wide face: the face's rows fall into three clear runs, and its
+  // rows of more than 57 pixels take several windows of the map.
+  expect_coverage_matches_painting({
+      {corner(-20, 30, 0, 0, 10, 20), corner(330, 40, 700, 9, 250, 30), corner(150, 170, 40, 600, 60, 240)},
+      {corner(100, 0, 5, 5, 5, 5), corner(104, 0, 90, 5, 5, 5), corner(102, 199, 5, 90, 5, 5)},
+      {corner(200, 10, 5, 5, 5, 5), corner(230, 10, 90, 5, 5, 5), corner(215, 190, 5, 90, 5, 5)},
+  });
+
+  std::mt19937 rng(4170);
+  auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  for (int scene = 0; scene < 30; ++scene) {
+    std::vector<std::array<RasterCorner, 3>> faces;
+    for (int n = 0; n < 60; ++n) {
+      // Mostly small faces on screen, some straddling the edges, some reaching far out.
+      const int reach = n % 5 == 4 ? 3000 : n % 5 == 3 ? 80 : 0;
+      const int size = n % 5 == 0 ? 150 : 25;
+      const int cx = pick(0, 319), cy = pick(0, 199);
+      std::array<RasterCorner, 3> k;
+      for (RasterCorner& q : k) {
+        q = corner(pick(cx - size - reach, cx + size + reach), pick(cy - size - reach, cy + size + reach),
+                   pick(-600, 600), pick(-600, 600), pick(-20, 280), pick(-20, 280));
+      }
+      if (n % 7 == 1) k[0].v = pick(-3000000, 3000000);  // wide attribute ranges
+      if (n % 11 == 2) k[1].x = int64_t{1} << 30;        // beyond the 32-bit walk
+      if (n % 13 == 3) k[2].u = pick(9000, 20000);       // beyond the float reciprocal
+      faces.push_back(k);
+    }
+    SCOPED_TRACE(scene);
+    expect_coverage_matches_painting(faces);
   }
 }

@@ -1,0 +1,254 @@
+// The narrow-triangle walk in SSE2: an edge's u, v, ex, ey in 32-bit lanes, a pixel's in 16-bit.
+// Subtle: a pixel reads only bits 6..13 of each 26.6 value, so it keeps them mod 2^14, shifted by 2.
+#include "demo/sphere_raster_narrow.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+
+#include <cstddef>
+#include <utility>
+
+#include "demo/sphere_divide.h"
+#include "demo/sphere_raster_parts.h"
+
+#define SPHERE_INLINE inline __attribute__((always_inline))
+
+namespace {
+
+using sphere_raster::kFixedShift;
+
+// n / d toward zero in each lane, for |n| < 2^31 and d >= 0 (0 for d = 0): a rounded-up
+// reciprocal (sphere_divide.h) or, for large d, the double quotient (exact for |n| < 2^53).
+SPHERE_INLINE __m128i divide_lanes(__m128i n, int32_t d) {
+  const __m128d low = _mm_cvtepi32_pd(n);
+  const __m128d high = _mm_cvtepi32_pd(_mm_shuffle_epi32(n, 0xEE));
+  if (d < kReciprocalCount) {
+    const __m128d r = _mm_set1_pd(kReciprocals[static_cast<std::size_t>(d)]);
+    return _mm_unpacklo_epi64(_mm_cvttpd_epi32(_mm_mul_pd(low, r)), _mm_cvttpd_epi32(_mm_mul_pd(high, r)));
+  }
+  const __m128d divisor = _mm_set1_pd(static_cast<double>(d));
+  return _mm_unpacklo_epi64(_mm_cvttpd_epi32(_mm_div_pd(low, divisor)), _mm_cvttpd_epi32(_mm_div_pd(high, divisor)));
+}
+
+// The same for |n| < 2^21 through a float reciprocal, four lanes at once.
+SPHERE_INLINE __m128i divide_lanes_small(__m128i n, int32_t d) {
+  if (d < kReciprocalCount) {
+    const __m128 r = _mm_set1_ps(kReciprocalsFloat[static_cast<std::size_t>(d)]);
+    return _mm_cvttps_epi32(_mm_mul_ps(_mm_cvtepi32_ps(n), r));
+  }
+  return divide_lanes(n, d);
+}
+
+int32_t divide(int32_t n, int32_t d) {  // d >= 1, |n| < 2^31
+  if (d < kReciprocalCount) {
+    return static_cast<int32_t>(static_cast<double>(n) * kReciprocals[static_cast<std::size_t>(d)]);
+  }
+  return static_cast<int32_t>(static_cast<double>(n) / static_cast<double>(d));
+}
+
+// The low 32 bits of each lane times k.
+__m128i multiply_lanes(__m128i a, int32_t k) {
+  const __m128i factor = _mm_set1_epi32(k);
+  const __m128i even = _mm_mul_epu32(a, factor);
+  const __m128i odd = _mm_mul_epu32(_mm_srli_epi64(a, 32), factor);
+  return _mm_unpacklo_epi32(_mm_shuffle_epi32(even, 0x08), _mm_shuffle_epi32(odd, 0x08));
+}
+
+// An edge walked from its top row: x and the attributes in 26.6, and their steps per row.
+struct Edge {
+  int32_t x, dx;
+  __m128i at, step;
+  int32_t top;
+
+  Edge(int32_t x0, __m128i at0, int32_t x1, __m128i at1, int32_t y0, int32_t y1)
+      : x(x0), dx(0), at(at0), step(_mm_setzero_si128()), top(y0) {
+    const int32_t rows = y1 - y0;
+    if (rows > 0) {
+      dx = divide(x1 - x0, rows);
+      step = divide_lanes(_mm_sub_epi32(at1, at0), rows);
+    }
+  }
+  // Jumps to row y >= top: n steps at once equal n single steps; |n * step| <= |end - start|.
+  void seek(int32_t y) {
+    const int32_t n = y - top;
+    if (n == 0) return;
+    x += n * dx;
+    at = _mm_add_epi32(at, multiply_lanes(step, n));
+  }
+  SPHERE_INLINE void advance() {
+    x += dx;
+    at = _mm_add_epi32(at, step);
+  }
+};
+
+struct Frame {
+  uint8_t* work;
+  const uint8_t* texture;
+  const uint8_t* luma;
+  const uint8_t* shade;
+  RasterCoverage* coverage;
+};
+
+// Pixels from..to of a row; value holds the attributes at from in its low four 16-bit lanes
+// (8.6 fixed point shifted left by 2: the whole texel in the high byte), step their step.
+SPHERE_INLINE void fill_run(const Frame& f, uint8_t* row, int32_t from, int32_t to, __m128i value, __m128i step) {
+  const uint8_t* texture = f.texture;
+  const uint8_t* luma = f.luma;
+  const uint8_t* shade = f.shade;
+  for (int32_t x = from; x <= to; ++x) {
+    // Bytes u, v, ex, ey: the texel index (v << 8 | u) and the luma index (ey << 8 | ex).
+    const __m128i whole = _mm_packus_epi16(_mm_srli_epi16(value, 8), value);
+    const uint32_t indices = static_cast<uint32_t>(_mm_cvtsi128_si32(whole));
+    const uint32_t texel = texture[indices & 0xFFFFu];
+    const uint32_t env = luma[indices >> 16];
+    row[x] = shade[texel * 16u + env / 16u];
+    value = _mm_add_epi16(value, step);
+  }
+}
+
+// One row between the edges a and b (a is the left end unless its x lies right of b's, or, with
+// tie 1, unless it lies right of or on b's). Small: every attribute of the triangle spans less than
+// 2^13 texels, so the steps fit a float reciprocal. Covered: only pixels clear in the coverage map
+// are drawn. ClipX: the triangle reaches past the left or right side of the frame.
+template <bool Small, bool Covered, bool ClipX>
+SPHERE_INLINE void span(const Frame& f, int32_t y, const Edge& a, const Edge& b, int32_t tie) {
+  const int32_t xa = a.x >> kFixedShift;
+  const int32_t xb = b.x >> kFixedShift;
+  int32_t xl = xa, xr = xb;
+  __m128i left = a.at, right = b.at;
+  if (__builtin_expect(xa + tie > xb, 0)) {
+    xl = xb;
+    xr = xa;
+    left = b.at;
+    right = a.at;
+  }
+  int32_t first = xl, last = xr;
+  if (ClipX) {
+    first = xl < 0 ? 0 : xl;
+    last = xr > kSphereFrameWidth - 1 ? kSphereFrameWidth - 1 : xr;
+    if (first > last) return;
+  }
+  bool oneRun = true;
+  if (Covered) {
+    if (__builtin_expect(last - first < sphere_raster::kWindowPixels, 1)) {
+      // One window of coverage bits, and nearly always one clear run in it.
+      uint8_t* p = sphere_raster::coverage_byte(*f.coverage, y, first);
+      const uint64_t window = sphere_raster::load_window(p);
+      const uint64_t mask = ~uint64_t{0} >> (63 - (last - first));
+      const uint64_t open = mask & ~(window >> (first & 7));
+      if (open == 0) return;
+      const int32_t low = sphere_raster::lowest_bit(open);
+      const uint64_t run = open >> low;
+      oneRun = (run & (run + 1)) == 0;
+      if (__builtin_expect(oneRun, 1)) {
+        sphere_raster::store_window(p, window | mask << (first & 7));
+        last = first + sphere_raster::highest_bit(open);
+        first += low;
+      }
+    } else {
+      oneRun = false;
+    }
+  }
+
+  // ((right - left) << 6) / width per attribute, on whole parts; width 0 gives steps of 0.
+  const __m128i leftWhole = _mm_srai_epi32(left, kFixedShift);
+  const __m128i numerator = _mm_slli_epi32(_mm_sub_epi32(_mm_srai_epi32(right, kFixedShift), leftWhole), 6);
+  const __m128i steps = Small ? divide_lanes_small(numerator, xr - xl) : divide_lanes(numerator, xr - xl);
+  // To 16-bit lanes: (whole << 8) and (step << 2), each modulo 2^16; value low, step high.
+  const __m128i packed = _mm_packs_epi32(_mm_srai_epi32(_mm_slli_epi32(leftWhole, 24), 16),
+                                         _mm_srai_epi32(_mm_slli_epi32(steps, 18), 16));
+  const __m128i step = _mm_unpackhi_epi64(packed, packed);
+  uint8_t* row = f.work + y * kSphereFrameWidth;
+  // A run starting k pixels right of the left end starts at value + k * step (modulo 2^16).
+  auto fill = [&](int32_t from, int32_t to) {
+    const __m128i skip = _mm_mullo_epi16(step, _mm_set1_epi16(static_cast<int16_t>(from - xl)));
+    fill_run(f, row, from, to, _mm_add_epi16(packed, skip), step);
+  };
+  if (Covered && !oneRun) {
+    sphere_raster::each_clear_run(*f.coverage, y, first, last, fill);
+  } else {
+    fill(first, last);
+  }
+}
+
+// Rows top..bottom between two edges, clipped to the frame before any interpolation. The left
+// edge of the first row goes first, so the per-row swap is rare; tie keeps the rule that on equal
+// x the edge passed first (from the middle corner) is the left end.
+template <bool Small, bool Covered, bool ClipX>
+SPHERE_INLINE void fill_part(const Frame& f, Edge first, Edge second, int32_t top, int32_t bottom) {
+  if (top < 0) top = 0;
+  if (bottom > kSphereFrameHeight - 1) bottom = kSphereFrameHeight - 1;
+  if (top > bottom) return;
+  first.seek(top);
+  second.seek(top);
+  int32_t tie = 0;
+  const int32_t x1 = first.x >> kFixedShift, x2 = second.x >> kFixedShift;
+  if (x1 > x2 || (x1 == x2 && first.dx > second.dx)) {
+    std::swap(first, second);
+    tie = 1;
+  }
+  for (int32_t y = top; y <= bottom; ++y) {
+    span<Small, Covered, ClipX>(f, y, first, second, tie);
+    first.advance();
+    second.advance();
+  }
+}
+
+SPHERE_INLINE __m128i attributes(const RasterCorner& c) {
+  return _mm_setr_epi32(static_cast<int32_t>(c.u * 64), static_cast<int32_t>(c.v * 64), static_cast<int32_t>(c.ex * 64),
+                        static_cast<int32_t>(c.ey * 64));
+}
+
+template <bool Small, bool Covered, bool ClipX>
+void triangle(const Frame& f, const RasterCorner& top, const RasterCorner& middle, const RasterCorner& bottom) {
+  const int32_t y0 = static_cast<int32_t>(top.y), y1 = static_cast<int32_t>(middle.y),
+                y2 = static_cast<int32_t>(bottom.y);
+  const int32_t x0 = static_cast<int32_t>(top.x * 64), x1 = static_cast<int32_t>(middle.x * 64),
+                x2 = static_cast<int32_t>(bottom.x * 64);
+  const __m128i a0 = attributes(top), a1 = attributes(middle), a2 = attributes(bottom);
+  const Edge topBottom(x0, a0, x2, a2, y0, y2);
+  if (y0 < y1) fill_part<Small, Covered, ClipX>(f, Edge(x0, a0, x1, a1, y0, y1), topBottom, y0, y1 - 1);
+  if (y2 != y1) fill_part<Small, Covered, ClipX>(f, Edge(x1, a1, x2, a2, y1, y2), topBottom, y1, y2);
+}
+
+int64_t min3(int64_t a, int64_t b, int64_t c) {
+  const int64_t ab = a < b ? a : b;
+  return ab < c ? ab : c;
+}
+int64_t max3(int64_t a, int64_t b, int64_t c) {
+  const int64_t ab = a > b ? a : b;
+  return ab > c ? ab : c;
+}
+bool small_range(int64_t a, int64_t b, int64_t c) {
+  return max3(a, b, c) - min3(a, b, c) < sphere_raster::kSmallAttributeRange;
+}
+
+}  // namespace
+
+bool raster_triangle_narrow(const RasterTarget& target, const RasterCorner& top, const RasterCorner& middle,
+                            const RasterCorner& bottom) {
+  const Frame f{target.work, target.texture, target.luma, target.lightShade, target.coverage};
+  const bool small = small_range(top.u, middle.u, bottom.u) & small_range(top.v, middle.v, bottom.v) &
+                     small_range(top.ex, middle.ex, bottom.ex) & small_range(top.ey, middle.ey, bottom.ey);
+  const bool clipX = min3(top.x, middle.x, bottom.x) < 0 || max3(top.x, middle.x, bottom.x) > kSphereFrameWidth - 1;
+  if (small && f.coverage) {
+    if (clipX) {
+      triangle<true, true, true>(f, top, middle, bottom);
+    } else {
+      triangle<true, true, false>(f, top, middle, bottom);
+    }
+  } else if (f.coverage) {
+    triangle<false, true, true>(f, top, middle, bottom);
+  } else {
+    triangle<false, false, true>(f, top, middle, bottom);
+  }
+  return true;
+}
+
+#else
+
+bool raster_triangle_narrow(const RasterTarget&, const RasterCorner&, const RasterCorner&, const RasterCorner&) {
+  return false;
+}
+
+#endif

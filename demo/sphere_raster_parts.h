@@ -1,0 +1,56 @@
+// What the rasteriser's two walks share: the 26.6 format, the range limits, coverage-map runs.
+// Subtle: coverage bits are read 64 at a time from any pixel's byte on (little-endian words).
+#pragma once
+#include <cstdint>
+#include <cstring>
+
+#include "demo/sphere_raster.h"
+
+namespace sphere_raster {
+
+constexpr int kFixedShift = 6;  // 26.6: six fractional bits
+// Triangles whose values all lie within +-2^20 run on 32-bit integers: 2^20 x 64 leaves every
+// sum and product of the walk inside 32 bits. Attribute spans below 2^13 texels keep every span's
+// numerator below 2^19, within reach of a float reciprocal.
+constexpr int64_t kNarrowLimit = int64_t{1} << 20;
+constexpr int64_t kSmallAttributeRange = int64_t{1} << 13;
+// A window of coverage bits starts at a byte, so it holds at least 57 pixels from its first one.
+constexpr int32_t kWindowPixels = 57;
+
+inline int lowest_bit(uint64_t bits) { return __builtin_ctzll(bits); }  // bits != 0
+inline int highest_bit(uint64_t bits) { return 63 - __builtin_clzll(bits); }  // bits != 0
+
+// The coverage byte that holds pixel x of row y; a window is the 64-bit word read from there.
+inline uint8_t* coverage_byte(RasterCoverage& coverage, int32_t y, int32_t x) {
+  return coverage.bits + y * kCoverageRowBytes + (x >> 3);
+}
+inline uint64_t load_window(const uint8_t* p) {
+  uint64_t word;
+  std::memcpy(&word, p, sizeof word);
+  return word;
+}
+inline void store_window(uint8_t* p, uint64_t word) { std::memcpy(p, &word, sizeof word); }
+
+// Calls fill(a, b) for each run a..b of pixels in first..last (0 <= first <= last < 320) of row y
+// that the coverage map leaves clear, and marks the whole of first..last covered.
+template <typename Fill>
+inline __attribute__((always_inline)) void each_clear_run(RasterCoverage& coverage, int32_t y, int32_t first,
+                                                          int32_t last, Fill fill) {
+  for (int32_t x = first; x <= last; x += kWindowPixels) {
+    const int32_t end = last - x < kWindowPixels ? last : x + kWindowPixels - 1;
+    uint8_t* p = coverage_byte(coverage, y, x);
+    const uint64_t window = load_window(p);
+    const uint64_t mask = ~uint64_t{0} >> (63 - (end - x));  // bits 0 .. end - x
+    uint64_t open = mask & ~(window >> (x & 7));
+    store_window(p, window | mask << (x & 7));
+    while (open != 0) {
+      const int32_t start = lowest_bit(open);
+      const uint64_t run = open >> start;
+      const int32_t length = lowest_bit(~run);  // run has at most 57 bits: ~run is not 0
+      fill(x + start, x + start + length - 1);
+      open &= ~(((uint64_t{1} << length) - 1) << start);
+    }
+  }
+}
+
+}  // namespace sphere_raster
