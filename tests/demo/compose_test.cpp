@@ -2,6 +2,7 @@
 // the final conversion to 0x00RRGGBB.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "demo/compose.h"
@@ -88,6 +89,71 @@ TEST(FrameBlend, OverlayStepIsIntensityTimesOverlayOver4096) {
   overlay_blend(work.bitmap, overlay, light.data(), 4000);  // taken as 255: never past step 15
   EXPECT_EQ(work.bitmap.pixels[255], light[before[255] * 16 + 15]);
   destroy(overlay);
+}
+
+// Layers mostly zero with scattered bytes, over frames holding the colours that step 0 changes;
+// every intensity, tables with few and with many such colours, odd widths and pitches.
+TEST(FrameBlend, OverlayAndFeedbackMatchTheFormulaOnSparseLayersAndOddSizes) {
+  std::vector<uint8_t> fewMovers(4096), manyMovers(4096), mix(65536);
+  for (int i = 0; i < 4096; ++i) {
+    const int c = i >> 4, step = i & 15;
+    fewMovers[i] = static_cast<uint8_t>(step == 0 ? (c == 9 || c == 200 || c == 77 ? c + 1 : c) : (c * 7 + step) & 255);
+    manyMovers[i] = static_cast<uint8_t>(step == 0 ? (c % 50 == 0 ? c ^ 1 : c) : (c * 5 + step) & 255);
+  }
+  for (int i = 0; i < 65536; ++i) mix[i] = static_cast<uint8_t>(i * 2654435761u >> 24);
+  for (int width : {320, 37, 16, 15}) {
+    const int height = 9;
+    Frame work(width, height, 0), previous(width, height, 0);
+    Bitmap8 layer{};
+    create(layer, width + 3, height);  // a wider layer: only the common part is blended
+    std::vector<uint8_t> frame(static_cast<size_t>(width) * height);
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width; ++x) {
+        const int i = y * width + x;
+        // Colours that step 0 changes only in the first columns and in columns 64-69.
+        int colour = (i * 31) & 255;
+        if (colour == 9 || colour == 200 || colour == 77) ++colour;
+        frame[i] = static_cast<uint8_t>(x < 6 ? 200 : x >= 64 && x < 70 ? 9 : colour);
+        previous.bitmap.pixels[y * previous.bitmap.pitch + x] = static_cast<uint8_t>(i * 17);
+      }
+    }
+    for (const std::vector<uint8_t>* light : {&fewMovers, &manyMovers}) {
+      for (int intensity = 0; intensity <= 255; intensity += 3) {
+        // Runs of zeros, runs of the largest byte that still gives step 0 with one byte that just
+        // does not, and a few bytes of every size.
+        const int quiet = intensity == 0 ? 255 : std::min(255, (4095 / intensity));
+        for (int y = 0; y < height; ++y) {
+          for (int x = 0; x < width + 3; ++x) {
+            const int i = y * (width + 3) + x;
+            const int band = x % 40;
+            layer.pixels[i] = static_cast<uint8_t>(band < 16   ? 0
+                                                   : band < 35 ? (band == 20 + y ? std::min(255, quiet + 1) : quiet)
+                                                               : (i * 37) & 255);
+          }
+        }
+        for (int y = 0; y < height; ++y)
+          for (int x = 0; x < width; ++x) work.bitmap.pixels[y * work.bitmap.pitch + x] = frame[y * width + x];
+        overlay_blend(work.bitmap, layer, light->data(), intensity);
+        for (int y = 0; y < height; ++y) {
+          for (int x = 0; x < width; ++x) {
+            const int step = (intensity * layer.pixels[y * (width + 3) + x]) >> 12;
+            ASSERT_EQ(work.bitmap.pixels[y * work.bitmap.pitch + x], (*light)[frame[y * width + x] * 16 + step])
+                << width << " " << intensity << " " << x << " " << y;
+          }
+        }
+      }
+    }
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x) work.bitmap.pixels[y * work.bitmap.pitch + x] = frame[y * width + x];
+    feedback_blend(work.bitmap, previous.bitmap, mix.data());
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width; ++x) {
+        ASSERT_EQ(work.bitmap.pixels[y * work.bitmap.pitch + x],
+                  mix[frame[y * width + x] * 256 + previous.bitmap.pixels[y * previous.bitmap.pitch + x]]);
+      }
+    }
+    destroy(layer);
+  }
 }
 
 TEST(FrameOutput, EachPixelBecomesItsPaletteColour) {
