@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "demo/compose.h"
@@ -175,4 +176,20 @@ TEST(FrameOutput, EachPixelBecomesItsPaletteColour) {
     }
   EXPECT_EQ(pixels[4], 0xDEADBEEFu);
   EXPECT_EQ(pixels[11], 0xDEADBEEFu);
+
+  // Widths that are no multiple of four, and a frame narrower than the work bitmap.
+  Frame wide(11, 3, 0);
+  std::memcpy(wide.bitmap.palette, work.bitmap.palette, 768);
+  for (int i = 0; i < 33; ++i) wide.bitmap.pixels[i] = static_cast<uint8_t>(i * 37);
+  for (int width : {11, 7, 1}) {
+    std::vector<uint32_t> out(3 * 12, 0xDEADBEEF);
+    Bitmap32 narrow{out.data(), width, 3, 48};
+    convert_to_frame(narrow, wide.bitmap);
+    for (int y = 0; y < 3; ++y) {
+      for (int x = 0; x < 12; ++x) {
+        const uint32_t c = static_cast<uint8_t>((y * 11 + x) * 37);
+        EXPECT_EQ(out[y * 12 + x], x < width ? c << 16 | (c ^ 0x55) << 8 | (255 - c) : 0xDEADBEEFu) << width << " " << x;
+      }
+    }
+  }
 }
