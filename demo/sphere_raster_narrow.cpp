@@ -87,6 +87,7 @@ struct Frame {
   const uint8_t* luma;
   const uint8_t* shade;
   RasterCoverage* coverage;
+  int32_t firstRow, lastRow;  // rows that may still show something (within 0..199)
 };
 
 // Pixels from..to of a row; value holds the attributes at from in its low four 16-bit lanes
@@ -176,8 +177,8 @@ SPHERE_INLINE void span(const Frame& f, int32_t y, const Edge& a, const Edge& b,
 // x the edge passed first (from the middle corner) is the left end.
 template <bool Small, bool Covered, bool ClipX>
 SPHERE_INLINE void fill_part(const Frame& f, Edge first, Edge second, int32_t top, int32_t bottom) {
-  if (top < 0) top = 0;
-  if (bottom > kSphereFrameHeight - 1) bottom = kSphereFrameHeight - 1;
+  if (top < f.firstRow) top = f.firstRow;
+  if (bottom > f.lastRow) bottom = f.lastRow;
   if (top > bottom) return;
   first.seek(top);
   second.seek(top);
@@ -227,10 +228,25 @@ bool small_range(int64_t a, int64_t b, int64_t c) {
 
 bool raster_triangle_narrow(const RasterTarget& target, const RasterCorner& top, const RasterCorner& middle,
                             const RasterCorner& bottom) {
-  const Frame f{target.work, target.texture, target.luma, target.lightShade, target.coverage};
+  Frame f{target.work, target.texture, target.luma, target.lightShade, target.coverage, 0, kSphereFrameHeight - 1};
+  const int64_t left = min3(top.x, middle.x, bottom.x), right = max3(top.x, middle.x, bottom.x);
+  if (f.coverage) {
+    // Rows of the face's box that nearer faces already cover wholly show nothing of it: walk only
+    // the rows between the first and the last one that still has a clear pixel.
+    const int32_t x0 = left < 0 ? 0 : static_cast<int32_t>(left);
+    const int32_t x1 = right > kSphereFrameWidth - 1 ? kSphereFrameWidth - 1 : static_cast<int32_t>(right);
+    int32_t y0 = top.y < 0 ? 0 : static_cast<int32_t>(top.y);
+    int32_t y1 = bottom.y > kSphereFrameHeight - 1 ? kSphereFrameHeight - 1 : static_cast<int32_t>(bottom.y);
+    if (x0 > x1) return true;
+    while (y0 <= y1 && !sphere_raster::any_clear(*f.coverage, y0, x0, x1)) ++y0;
+    while (y1 > y0 && !sphere_raster::any_clear(*f.coverage, y1, x0, x1)) --y1;
+    if (y0 > y1) return true;
+    f.firstRow = y0;
+    f.lastRow = y1;
+  }
   const bool small = small_range(top.u, middle.u, bottom.u) & small_range(top.v, middle.v, bottom.v) &
                      small_range(top.ex, middle.ex, bottom.ex) & small_range(top.ey, middle.ey, bottom.ey);
-  const bool clipX = min3(top.x, middle.x, bottom.x) < 0 || max3(top.x, middle.x, bottom.x) > kSphereFrameWidth - 1;
+  const bool clipX = left < 0 || right > kSphereFrameWidth - 1;
   if (small && f.coverage) {
     if (clipX) {
       triangle<true, true, true>(f, top, middle, bottom);

@@ -31,6 +31,16 @@ inline uint64_t load_window(const uint8_t* p) {
 }
 inline void store_window(uint8_t* p, uint64_t word) { std::memcpy(p, &word, sizeof word); }
 
+// True when some pixel of first..last (0 <= first <= last < 320) of row y is still clear.
+inline bool any_clear(const RasterCoverage& coverage, int32_t y, int32_t first, int32_t last) {
+  for (int32_t x = first; x <= last; x += kWindowPixels) {
+    const int32_t end = last - x < kWindowPixels ? last : x + kWindowPixels - 1;
+    const uint64_t mask = ~uint64_t{0} >> (63 - (end - x));
+    if ((mask & ~(load_window(coverage.bits + y * kCoverageRowBytes + (x >> 3)) >> (x & 7))) != 0) return true;
+  }
+  return false;
+}
+
 // Calls fill(a, b) for each run a..b of pixels in first..last (0 <= first <= last < 320) of row y
 // that the coverage map leaves clear, and marks the whole of first..last covered.
 template <typename Fill>
