@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -106,6 +107,44 @@ TEST(SphereMesh, FaceNormalsAreUnitAndPointIntoTheSphereAndUnusedPolesStayZero) 
     const SphereVertex& v = s->vertices[i];
     const float along = (v.nx * v.rx + v.ny * v.ry + v.nz * v.rz) / rotated_radius(v);
     EXPECT_LT(along, -0.95f) << i;
+  }
+}
+
+// The normals four faces at a time must be the scalar formula to the last bit, degenerate faces
+// (all corners in one place: length 0, the cross product kept) included.
+TEST(SphereMesh, FaceNormalsEqualTheScalarFormulaBitForBit) {
+  Sphere s;
+  for (uint32_t t : {0u, 4321u, 77777u}) {
+    sphere_blob(*s, t, SineTable, CosineTable);
+    sphere_rotate(*s, static_cast<int>(t % 1024), SineTable, CosineTable);
+    for (int i = 0; i < 513; i += 37) s->vertices[i].rz += 1.0e-3f * static_cast<float>(i);  // uneven bits
+    s->vertices[300].rx = s->vertices[300].ry = s->vertices[300].rz = 0.0f;
+    sphere_normals(*s);
+    for (int f = 0; f < 960; ++f) {
+      const SphereFace& face = s->faces[f];
+      const SphereVertex& a = s->vertices[face.a];
+      const SphereVertex& b = s->vertices[face.b];
+      const SphereVertex& c = s->vertices[face.c];
+      const float e1x = b.rx - a.rx, e1y = b.ry - a.ry, e1z = b.rz - a.rz;
+      const float e2x = c.rx - a.rx, e2y = c.ry - a.ry, e2z = c.rz - a.rz;
+      float nx = e1y * e2z - e1z * e2y, ny = e1z * e2x - e1x * e2z, nz = e1x * e2y - e1y * e2x;
+      const float length = std::sqrt(nx * nx + ny * ny + nz * nz);
+      if (length != 0.0f) {
+        nx = nx / length;
+        ny = ny / length;
+        nz = nz / length;
+      }
+      ASSERT_EQ(std::memcmp(&face.nx, &nx, 4), 0) << t << " " << f;
+      ASSERT_EQ(std::memcmp(&face.ny, &ny, 4), 0) << t << " " << f;
+      ASSERT_EQ(std::memcmp(&face.nz, &nz, 4), 0) << t << " " << f;
+    }
+  }
+  // A face whose corners coincide keeps its zero normal.
+  for (int i = 0; i < 513; ++i) s->vertices[i].rx = s->vertices[i].ry = s->vertices[i].rz = 1.5f;
+  sphere_normals(*s);
+  for (int f = 0; f < 960; ++f) {
+    ASSERT_EQ(s->faces[f].nx, 0.0f);
+    ASSERT_EQ(s->faces[f].nz, 0.0f);
   }
 }
 
