@@ -11,7 +11,7 @@ scripts/setup.sh
 
 start=$(date +%s)
 status=0
-for check in scripts/checks/*.sh; do
+for check in scripts/checks/[0-9]*.sh; do
   name=$(basename "$check" .sh)
   echo "=== $name"
   t0=$(date +%s)
