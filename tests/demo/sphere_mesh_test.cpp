@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <random>
+#include <utility>
 #include <vector>
 
 #include "demo/sphere_mesh.h"
@@ -234,3 +236,56 @@ TEST(SphereMesh, SortPutsTheFarthestFacesFirstForAnyKeyPattern) {
     EXPECT_EQ(std::count(seen.begin(), seen.end(), 1), 960) << p;
   }
 }
+
+namespace {
+// The painter's quicksort written plainly (middle pivot, Hoare scans, smaller side first): where
+// keys are equal, the show's pixels depend on exactly this order.
+void plain_quicksort(int* keys, int* order, int lo, int hi) {
+  while (lo < hi) {
+    const int pivot = keys[lo + (hi - lo) / 2];
+    int i = lo, j = hi;
+    while (i <= j) {
+      while (keys[i] < pivot) ++i;
+      while (keys[j] > pivot) --j;
+      if (i <= j) {
+        std::swap(keys[i], keys[j]);
+        std::swap(order[i], order[j]);
+        ++i;
+        --j;
+      }
+    }
+    if (j - lo < hi - i) {
+      plain_quicksort(keys, order, lo, j);
+      lo = i;
+    } else {
+      plain_quicksort(keys, order, i, hi);
+      hi = j;
+    }
+  }
+}
+}  // namespace
+
+TEST(SphereMesh, SortLeavesEqualKeysInThePlainQuicksortsOrder) {
+  Sphere s;
+  std::mt19937 rng(960);
+  for (int round = 0; round < 200; ++round) {
+    // From all keys equal to all distinct, through many small groups of equal keys.
+    const int spread = round < 10 ? 1 : round < 100 ? 2 + round % 40 : 3000;
+    for (int i = 0; i < 513; ++i) {
+      s->vertices[i].rz = static_cast<float>(std::uniform_int_distribution<int>(0, spread)(rng));
+    }
+    sphere_sort(*s);
+    int keys[960], order[960];
+    for (int f = 0; f < 960; ++f) {
+      const SphereFace& face = s->faces[f];
+      keys[f] = -static_cast<int>(s->vertices[face.a].rz + s->vertices[face.c].rz + s->vertices[face.b].rz);
+      order[f] = f;
+    }
+    plain_quicksort(keys, order, 0, 959);
+    for (int i = 0; i < 960; ++i) {
+      ASSERT_EQ(s->order[i], order[i]) << round << " " << i;
+      ASSERT_EQ(s->keys[i], keys[i]) << round << " " << i;
+    }
+  }
+}
+
