@@ -8,42 +8,108 @@
 
 namespace {
 
-// Hoare partitioning; recursion goes into the smaller side so the depth stays logarithmic.
-// finish(keys, order, lo, n) may take over a part of n keys; it returns false to decline.
-template <typename Finish>
-constexpr void quicksort(int* keys, int* order, int lo, int hi, Finish finish) {
-  while (lo < hi) {
-    if (finish(keys, order, lo, hi - lo + 1)) return;
-    const int pivot = keys[lo + (hi - lo) / 2];
-    int i = lo;
-    int j = hi;
-    while (i <= j) {
-      while (keys[i] < pivot) ++i;
-      while (keys[j] > pivot) --j;
-      if (i <= j) {
-        const int key = keys[i];
-        keys[i] = keys[j];
-        keys[j] = key;
-        const int face = order[i];
-        order[i] = order[j];
-        order[j] = face;
-        ++i;
-        --j;
-      }
-    }
-    if (j - lo < hi - i) {
-      quicksort(keys, order, lo, j, finish);
-      lo = i;
-    } else {
-      quicksort(keys, order, i, hi, finish);
-      hi = j;
+void swap_faces(int* keys, int* order, int i, int j) {
+  const int key = keys[i];
+  keys[i] = keys[j];
+  keys[j] = key;
+  const int face = order[i];
+  order[i] = order[j];
+  order[j] = face;
+}
+
+// Hoare partitioning of keys[lo..hi] around pivot: i and j end where the scans cross.
+constexpr void hoare_partition(int* keys, int* order, int lo, int hi, int pivot, int& i, int& j) {
+  i = lo;
+  j = hi;
+  while (i <= j) {
+    while (keys[i] < pivot) ++i;
+    while (keys[j] > pivot) --j;
+    if (i <= j) {
+      const int key = keys[i];
+      keys[i] = keys[j];
+      keys[j] = key;
+      const int face = order[i];
+      order[i] = order[j];
+      order[j] = face;
+      ++i;
+      --j;
     }
   }
 }
 
-struct NoShortcut {
-  constexpr bool operator()(int*, int*, int, int) const { return false; }
-};
+// The same partitioning of n <= 64 keys from lo on, without a branch per key. Between the scans
+// every key is still the original one, and what a scan meets beyond them a swap has put there, so
+// the k-th left scan stops at the k-th original key >= pivot from the left (or at the last right
+// stop, if that comes first) and the k-th right scan at the k-th original key <= pivot from the
+// right (or the last left stop). Both sets are bit masks made first; the pairs are then swapped
+// until they cross, and i and j end where the scans would leave them.
+void mask_partition(int* keys, int* order, int lo, int n, int pivot, int& iOut, int& jOut) {
+  uint64_t atLeast = 0, atMost = 0;  // bit p: keys[lo + p] >= pivot, <= pivot
+  for (int p = 0; p < n; ++p) {
+    const int key = keys[lo + p];
+    atLeast |= static_cast<uint64_t>(key >= pivot) << p;
+    atMost |= static_cast<uint64_t>(key <= pivot) << p;
+  }
+  int lastI = -1, lastJ = n;  // positions of the last swap, relative to lo
+  for (;;) {
+    if (lastI + 1 > lastJ - 1) {  // the loop ends before scanning again
+      iOut = lo + lastI + 1;
+      jOut = lo + lastJ - 1;
+      return;
+    }
+    const int left = atLeast ? __builtin_ctzll(atLeast) : n;
+    const int right = atMost ? 63 - __builtin_clzll(atMost) : -1;
+    const int i = left < lastJ ? left : lastJ;
+    const int j = right > lastI ? right : lastI;
+    if (i > j) {
+      iOut = lo + i;
+      jOut = lo + j;
+      return;
+    }
+    swap_faces(keys, order, lo + i, lo + j);
+    lastI = i;
+    lastJ = j;
+    atLeast &= atLeast - 1;
+    atMost &= ~(uint64_t{1} << j);
+  }
+}
+
+constexpr int kMaskKeys = 64;
+
+template <int N>
+struct SmallSort;
+template <int N>
+void sort_small(int* keys, int* order, int lo, const SmallSort<N>& table);
+bool sort_small_part(int* keys, int* order, int lo, int n);
+
+// Recursion goes into the smaller side so the depth stays logarithmic. With Shortcuts, parts of
+// 2..4 keys take their result from tables and parts up to 64 keys partition by bit masks; both give
+// exactly what the plain partitioning gives (the tables are made from it).
+template <bool Shortcuts>
+constexpr void quicksort(int* keys, int* order, int lo, int hi) {
+  while (lo < hi) {
+    const int n = hi - lo + 1;
+    const int pivot = keys[lo + (hi - lo) / 2];
+    int i = 0, j = 0;
+    if constexpr (Shortcuts) {
+      if (sort_small_part(keys, order, lo, n)) return;
+      if (n <= kMaskKeys) {
+        mask_partition(keys, order, lo, n, pivot, i, j);
+      } else {
+        hoare_partition(keys, order, lo, hi, pivot, i, j);
+      }
+    } else {
+      hoare_partition(keys, order, lo, hi, pivot, i, j);
+    }
+    if (j - lo < hi - i) {
+      quicksort<Shortcuts>(keys, order, lo, j);
+      lo = i;
+    } else {
+      quicksort<Shortcuts>(keys, order, i, hi);
+      hi = j;
+    }
+  }
+}
 
 // The sort only compares keys, so what it does to n keys depends on nothing but how they
 // compare: on the rank of each (how many keys are smaller), which a table can follow instead of
@@ -77,7 +143,7 @@ constexpr SmallSort<N> make_small_sort() {
       order[a] = a;
     }
     const int code = rank_code<N>(keys);
-    quicksort(keys, order, 0, N - 1, NoShortcut{});
+    quicksort<false>(keys, order, 0, N - 1);
     for (int a = 0; a < N; ++a) table.from[code][a] = static_cast<uint8_t>(order[a]);
   }
   return table;
@@ -101,16 +167,14 @@ void sort_small(int* keys, int* order, int lo, const SmallSort<N>& table) {
   }
 }
 
-struct TableShortcut {
-  bool operator()(int* keys, int* order, int lo, int n) const {
-    switch (n) {
-      case 2: sort_small(keys, order, lo, kSort2); return true;
-      case 3: sort_small(keys, order, lo, kSort3); return true;
-      case 4: sort_small(keys, order, lo, kSort4); return true;
-      default: return false;
-    }
+bool sort_small_part(int* keys, int* order, int lo, int n) {
+  switch (n) {
+    case 2: sort_small(keys, order, lo, kSort2); return true;
+    case 3: sort_small(keys, order, lo, kSort3); return true;
+    case 4: sort_small(keys, order, lo, kSort4); return true;
+    default: return false;
   }
-};
+}
 
 }  // namespace
 
@@ -122,5 +186,5 @@ void sphere_sort(SphereObject& object) {
     object.keys[f] = -sphere_trunc(sum);
     object.order[f] = f;
   }
-  quicksort(object.keys, object.order, 0, object.faceCount - 1, TableShortcut{});
+  quicksort<true>(object.keys, object.order, 0, object.faceCount - 1);
 }
