@@ -8,6 +8,6 @@ build_preset tsan --target test_hardening_threads test_shell_life test_music_cor
 tests=$K417_ROOT/build/tsan/tests
 export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 exitcode=66"
 "$tests/hardening/test_hardening_threads" --gtest_repeat=2 --gtest_brief=1
-"$tests/engine/shell/test_shell_life" --gtest_brief=1
+"$tests/engine/shell/test_shell_life" --gtest_brief=1 --gtest_death_test_style=threadsafe
 "$tests/engine/music/test_music_core" --gtest_filter='WaveOutput*:MusicGlue*' --gtest_repeat=3 --gtest_brief=1
 echo "ThreadSanitizer: no reports"
