@@ -238,8 +238,20 @@ bool raster_triangle_narrow(const RasterTarget& target, const RasterCorner& top,
     int32_t y0 = top.y < 0 ? 0 : static_cast<int32_t>(top.y);
     int32_t y1 = bottom.y > kSphereFrameHeight - 1 ? kSphereFrameHeight - 1 : static_cast<int32_t>(bottom.y);
     if (x0 > x1) return true;
-    while (y0 <= y1 && !sphere_raster::any_clear(*f.coverage, y0, x0, x1)) ++y0;
-    while (y1 > y0 && !sphere_raster::any_clear(*f.coverage, y1, x0, x1)) --y1;
+    if (x1 - x0 < sphere_raster::kWindowPixels) {
+      // One window a row, at the same place in every row.
+      const uint8_t* column = f.coverage->bits + (x0 >> 3);
+      const int shift = x0 & 7;
+      const uint64_t mask = ~uint64_t{0} >> (63 - (x1 - x0));
+      auto covered = [&](int32_t y) {
+        return (mask & ~(sphere_raster::load_window(column + y * kCoverageRowBytes) >> shift)) == 0;
+      };
+      while (y0 <= y1 && covered(y0)) ++y0;
+      while (y1 > y0 && covered(y1)) --y1;
+    } else {
+      while (y0 <= y1 && !sphere_raster::any_clear(*f.coverage, y0, x0, x1)) ++y0;
+      while (y1 > y0 && !sphere_raster::any_clear(*f.coverage, y1, x0, x1)) --y1;
+    }
     if (y0 > y1) return true;
     f.firstRow = y0;
     f.lastRow = y1;
