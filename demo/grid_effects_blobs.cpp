@@ -56,10 +56,13 @@ void grid_ripple(GridMap& grid, BlobTable& blobs, float s) {
       const float dx = static_cast<float>(8 * column) - centre.x, dy = static_cast<float>(8 * row) - centre.y;
       phase[i] = grid_abs(det_sqrtf(dx * dx + dy * dy)) * 0.1f;
     }
+  double phases[kGridPoints], sines[kGridPoints];
+  for (int i = 0; i < kGridPoints; ++i) phases[i] = phase[i];
+  det_sin_n(phases, sines, kGridPoints);  // grid_sin of every phase, two at a time
   for (int row = 0, i = 0; row < kGridRows; ++row)
     for (int column = 0; column < kGridColumns; ++column, ++i) {
       const float x = static_cast<float>(8 * column), y = static_cast<float>(8 * row);
-      const float l = grid_sin(phase[i]);
+      const float l = static_cast<float>(sines[i]);
       grid.plane[PlaneU][i] = grid_trunc(y + 40.0f * l);
       grid.plane[PlaneV][i] = grid_trunc(x + 40.0f * l);
       grid.plane[PlaneDepth][i] = clamp_depth(grid_trunc((l + 1.0f) * 128.0f), 255);

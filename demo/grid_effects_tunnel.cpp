@@ -25,6 +25,7 @@ void grid_tunnel(GridMap& grid, const GridView& view) {
     const float b = 2.0f * (d.x * ox + d.y * oy);
     float t;
     hit[i] = grid_smaller_root(a, b, c, t);
+    hitX[i] = hitY[i] = 0.0f;  // defined for the batch even where there is no hit
     if (!hit[i]) continue;
     const float hz = oz + t * d.z;
     hitX[i] = ox + t * d.x;
@@ -32,8 +33,21 @@ void grid_tunnel(GridMap& grid, const GridView& view) {
     grid.plane[PlaneU][i] = grid_trunc(hz * 0.2f);
     grid.plane[PlaneDepth][i] = clamp_depth(grid_trunc(grid_abs(hz - oz)), 1023);
   }
-  for (int i = 0; i < kGridPoints; ++i)
-    if (hit[i]) grid.plane[PlaneV][i] = grid_trunc(grid_abs(grid_atan2(hitX[i], hitY[i])) * 128.0f * kOneOverPi);
+  // The arc tangents of all hits in one batch (the values of grid_atan2, two at a time).
+  double ys[kGridPoints], xs[kGridPoints], angles[kGridPoints];
+  int points[kGridPoints];
+  int count = 0;
+  for (int i = 0; i < kGridPoints; ++i) {
+    ys[count] = hitX[i];
+    xs[count] = hitY[i];
+    points[count] = i;
+    count += hit[i];
+  }
+  det_atan2_n(ys, xs, angles, count);
+  for (int k = 0; k < count; ++k) {
+    const float angle = static_cast<float>(angles[k]);
+    grid.plane[PlaneV][points[k]] = grid_trunc(grid_abs(angle) * 128.0f * kOneOverPi);
+  }
 }
 
 void grid_sphere(GridMap& grid, float a1, float a2, float a3) {
@@ -48,6 +62,7 @@ void grid_sphere(GridMap& grid, float a1, float a2, float a3) {
     if (k == 0.0f) k = 0.001f;
     float t;
     hit[i] = grid_smaller_root(k, 0.0f, -65536.0f, t);
+    height[i] = hitX[i] = hitZ[i] = 0.0f;  // defined for the batches even where there is no hit
     if (!hit[i]) continue;
     const float px = t * d.x, py = t * d.y, pz = t * d.z;
     const float length = det_sqrtf(px * px + py * py + pz * pz);
@@ -55,9 +70,22 @@ void grid_sphere(GridMap& grid, float a1, float a2, float a3) {
     hitX[i] = px;
     hitZ[i] = pz;
   }
+  // The sines and arc tangents of all hits in batches (the values of grid_sin and grid_atan2).
+  double heights[kGridPoints], ys[kGridPoints], xs[kGridPoints], sines[kGridPoints], angles[kGridPoints];
+  int points[kGridPoints];
+  int count = 0;
   for (int i = 0; i < kGridPoints; ++i) {
-    if (!hit[i]) continue;
-    grid.plane[PlaneU][i] = grid_trunc((grid_sin(height[i]) + 1.0f) * 128.0f);
-    grid.plane[PlaneV][i] = grid_trunc(grid_abs(grid_atan2(hitZ[i], hitX[i])) * kTurnToTexels);
+    heights[count] = height[i];
+    ys[count] = hitZ[i];
+    xs[count] = hitX[i];
+    points[count] = i;
+    count += hit[i];
+  }
+  det_sin_n(heights, sines, count);
+  det_atan2_n(ys, xs, angles, count);
+  for (int k = 0; k < count; ++k) {
+    const float sine = static_cast<float>(sines[k]), angle = static_cast<float>(angles[k]);
+    grid.plane[PlaneU][points[k]] = grid_trunc((sine + 1.0f) * 128.0f);
+    grid.plane[PlaneV][points[k]] = grid_trunc(grid_abs(angle) * kTurnToTexels);
   }
 }

@@ -188,3 +188,201 @@ double det_exp2(double x) {
 
 double det_sqrt(double x) { return std::sqrt(x); }
 float det_sqrtf(float x) { return std::sqrt(x); }
+
+// Two arguments at a time: every lane runs the very operations of the scalar code in the same
+// order (nothing fused, no reassociation), and where the scalar code branches, both sides are
+// worked out and each lane keeps its own. A pair that meets any special case (non-finite, huge,
+// a reduction needing more parts of pi/2, tiny or huge quotients, zeros) goes the scalar way.
+#if defined(__SSE2__)
+#include <emmintrin.h>
+
+namespace {
+inline __m128d splat(double v) { return _mm_set1_pd(v); }
+inline __m128d select(__m128d mask, __m128d yes, __m128d no) {
+  return _mm_or_pd(_mm_and_pd(mask, yes), _mm_andnot_pd(mask, no));
+}
+inline __m128d negate(__m128d v) { return _mm_xor_pd(v, splat(-0.0)); }
+
+// The exponent fields of both lanes, as 64-bit integers.
+inline __m128i exponents(__m128d v) {
+  return _mm_and_si128(_mm_srli_epi64(_mm_castpd_si128(v), 52), _mm_set1_epi64x(0x7FF));
+}
+
+// kernel_sin with a tail and kernel_cos, lane by lane.
+inline __m128d kernel_sin_tail_pair(__m128d x, __m128d y) {
+  const __m128d z = _mm_mul_pd(x, x);
+  const __m128d v = _mm_mul_pd(z, x);
+  __m128d r = _mm_add_pd(splat(-2.50507602534068634195e-08), _mm_mul_pd(z, splat(1.58969099521155010221e-10)));
+  r = _mm_add_pd(splat(2.75573137070700676789e-06), _mm_mul_pd(z, r));
+  r = _mm_add_pd(splat(-1.98412698298579493134e-04), _mm_mul_pd(z, r));
+  r = _mm_add_pd(splat(8.33333333332248946124e-03), _mm_mul_pd(z, r));
+  // x - ((z * (0.5 * y - v * r) - y) - v * S1)
+  const __m128d inner = _mm_sub_pd(_mm_mul_pd(splat(0.5), y), _mm_mul_pd(v, r));
+  return _mm_sub_pd(x, _mm_sub_pd(_mm_sub_pd(_mm_mul_pd(z, inner), y),
+                                  _mm_mul_pd(v, splat(-1.66666666666666324348e-01))));
+}
+
+inline __m128d kernel_sin_plain_pair(__m128d x) {
+  const __m128d z = _mm_mul_pd(x, x);
+  const __m128d v = _mm_mul_pd(z, x);
+  __m128d r = _mm_add_pd(splat(-2.50507602534068634195e-08), _mm_mul_pd(z, splat(1.58969099521155010221e-10)));
+  r = _mm_add_pd(splat(2.75573137070700676789e-06), _mm_mul_pd(z, r));
+  r = _mm_add_pd(splat(-1.98412698298579493134e-04), _mm_mul_pd(z, r));
+  r = _mm_add_pd(splat(8.33333333332248946124e-03), _mm_mul_pd(z, r));
+  // x + v * (S1 + z * r)
+  return _mm_add_pd(x, _mm_mul_pd(v, _mm_add_pd(splat(-1.66666666666666324348e-01), _mm_mul_pd(z, r))));
+}
+
+inline __m128d kernel_cos_pair(__m128d x, __m128d y) {
+  const __m128d z = _mm_mul_pd(x, x);
+  __m128d w = _mm_mul_pd(z, z);
+  const __m128d low = _mm_mul_pd(
+      z, _mm_add_pd(splat(4.16666666666666019037e-02),
+                    _mm_mul_pd(z, _mm_add_pd(splat(-1.38888888888741095749e-03), _mm_mul_pd(z, splat(2.48015872894767294178e-05))))));
+  const __m128d high = _mm_mul_pd(
+      _mm_mul_pd(w, w),
+      _mm_add_pd(splat(-2.75573143513906633035e-07),
+                 _mm_mul_pd(z, _mm_add_pd(splat(2.08757232129817482790e-09), _mm_mul_pd(z, splat(-1.13596475577881948265e-11))))));
+  const __m128d r = _mm_add_pd(low, high);
+  const __m128d hz = _mm_mul_pd(splat(0.5), z);
+  w = _mm_sub_pd(splat(1.0), hz);
+  // w + (((1 - w) - hz) + (z * r - x * y))
+  return _mm_add_pd(w, _mm_add_pd(_mm_sub_pd(_mm_sub_pd(splat(1.0), w), hz),
+                                  _mm_sub_pd(_mm_mul_pd(z, r), _mm_mul_pd(x, y))));
+}
+
+// det_sin of both lanes; false (nothing written) when a lane needs the scalar code.
+inline __attribute__((always_inline)) bool sin_pair(__m128d x, __m128d& out) {
+  const __m128d magnitude = _mm_andnot_pd(splat(-0.0), x);
+  // Finite and at most 1e9 (NaN fails the comparison too).
+  if (_mm_movemask_pd(_mm_cmple_pd(magnitude, splat(kLargeArgument))) != 3) return false;
+  const __m128d small = _mm_cmple_pd(magnitude, splat(0.7853981633974483));
+  // reduce_half_pi, first part: |scaled| < 2^31, so rounding through 32-bit integers is exact.
+  const __m128d scaled = _mm_mul_pd(x, splat(6.36619772367581382433e-01));
+  const __m128d half = select(_mm_cmpge_pd(scaled, _mm_setzero_pd()), splat(0.5), splat(-0.5));
+  const __m128i whole = _mm_cvttpd_epi32(_mm_add_pd(scaled, half));
+  const __m128d fn = _mm_cvtepi32_pd(whole);
+  const __m128d r = _mm_sub_pd(x, _mm_mul_pd(fn, splat(1.57079632673412561417e+00)));
+  const __m128d w = _mm_mul_pd(fn, splat(6.07710050650619224932e-11));
+  const __m128d y0 = _mm_sub_pd(r, w);
+  // More parts of pi/2 are needed where the first part cancels: exponent drop beyond 16.
+  const __m128i drop = _mm_sub_epi64(exponents(x), exponents(y0));
+  alignas(16) int64_t drops[2];
+  _mm_store_si128(reinterpret_cast<__m128i*>(drops), drop);
+  const int smallMask = _mm_movemask_pd(small);
+  if (((smallMask & 1) == 0 && drops[0] > 16) || ((smallMask & 2) == 0 && drops[1] > 16)) return false;
+  const __m128d y1 = _mm_sub_pd(_mm_sub_pd(r, y0), w);
+  const __m128d s = kernel_sin_tail_pair(y0, y1);
+  const __m128d c = kernel_cos_pair(y0, y1);
+  // Quadrant n & 3: sin, cos, -sin, -cos. Each lane's n goes to both halves of its 64-bit lane.
+  const __m128i quadrant = _mm_shuffle_epi32(_mm_and_si128(whole, _mm_set1_epi32(3)), 0x50);
+  const __m128d oddLanes = _mm_castsi128_pd(_mm_cmpeq_epi32(_mm_and_si128(quadrant, _mm_set1_epi32(1)), _mm_set1_epi32(1)));
+  const __m128d upperLanes = _mm_castsi128_pd(_mm_cmpeq_epi32(_mm_and_si128(quadrant, _mm_set1_epi32(2)), _mm_set1_epi32(2)));
+  __m128d reduced = select(oddLanes, c, s);
+  reduced = select(upperLanes, negate(reduced), reduced);
+  out = select(small, kernel_sin_plain_pair(x), reduced);
+  return true;
+}
+
+// atan_positive of both lanes for 1e-8 <= x < 2^65 (the caller has checked).
+inline __attribute__((always_inline)) __m128d atan_positive_pair(__m128d x) {
+  const __m128d below1 = _mm_cmplt_pd(x, splat(0.4375));
+  const __m128d below2 = _mm_cmplt_pd(x, splat(0.6875));
+  const __m128d below3 = _mm_cmplt_pd(x, splat(1.1875));
+  const __m128d below4 = _mm_cmplt_pd(x, splat(2.4375));
+  // Numerator and denominator of the reduced argument per interval (x / 1 where none).
+  __m128d num = negate(splat(1.0)), den = x;                                            // id 3: -1 / x
+  num = select(below4, _mm_sub_pd(x, splat(1.5)), num);                                  // id 2
+  den = select(below4, _mm_add_pd(splat(1.0), _mm_mul_pd(splat(1.5), x)), den);
+  num = select(below3, _mm_sub_pd(x, splat(1.0)), num);                                  // id 1
+  den = select(below3, _mm_add_pd(x, splat(1.0)), den);
+  num = select(below2, _mm_sub_pd(_mm_mul_pd(splat(2.0), x), splat(1.0)), num);          // id 0
+  den = select(below2, _mm_add_pd(splat(2.0), x), den);
+  num = select(below1, x, num);                                                          // id -1
+  den = select(below1, splat(1.0), den);
+  const __m128d t = _mm_div_pd(num, den);
+  __m128d hi = splat(1.57079632679489655800e+00), lo = splat(6.12323399573676603587e-17);
+  hi = select(below4, splat(9.82793723247329054082e-01), hi);
+  lo = select(below4, splat(1.39033110312309984516e-17), lo);
+  hi = select(below3, splat(7.85398163397448278999e-01), hi);
+  lo = select(below3, splat(3.06161699786838301793e-17), lo);
+  hi = select(below2, splat(4.63647609000806093515e-01), hi);
+  lo = select(below2, splat(2.26987774529616870924e-17), lo);
+  const __m128d z = _mm_mul_pd(t, t);
+  const __m128d w = _mm_mul_pd(z, z);
+  __m128d s1 = _mm_add_pd(splat(4.97687799461593236017e-02), _mm_mul_pd(w, splat(1.62858201153657823623e-02)));
+  s1 = _mm_add_pd(splat(6.66107313738753120669e-02), _mm_mul_pd(w, s1));
+  s1 = _mm_add_pd(splat(9.09088713343650656196e-02), _mm_mul_pd(w, s1));
+  s1 = _mm_add_pd(splat(1.42857142725034663711e-01), _mm_mul_pd(w, s1));
+  s1 = _mm_mul_pd(z, _mm_add_pd(splat(3.33333333333329318027e-01), _mm_mul_pd(w, s1)));
+  __m128d s2 = _mm_add_pd(splat(-5.83357013379057348645e-02), _mm_mul_pd(w, splat(-3.65315727442169155270e-02)));
+  s2 = _mm_add_pd(splat(-7.69187620504482999495e-02), _mm_mul_pd(w, s2));
+  s2 = _mm_add_pd(splat(-1.11111104054623557880e-01), _mm_mul_pd(w, s2));
+  s2 = _mm_mul_pd(w, _mm_add_pd(splat(-1.99999999998764832476e-01), _mm_mul_pd(w, s2)));
+  const __m128d sum = _mm_add_pd(s1, s2);
+  const __m128d plain = _mm_sub_pd(t, _mm_mul_pd(t, sum));                          // x - x * (s1 + s2)
+  const __m128d shifted = _mm_sub_pd(hi, _mm_sub_pd(_mm_sub_pd(_mm_mul_pd(t, sum), lo), t));
+  return select(below1, plain, shifted);
+}
+
+// det_atan2 of both lanes; false when a lane needs the scalar code.
+inline __attribute__((always_inline)) bool atan2_pair(__m128d y, __m128d x, __m128d& out) {
+  const __m128d zero = _mm_setzero_pd();
+  // Both nonzero and finite (NaN fails every comparison below).
+  const __m128d finite = splat(1.7976931348623157e308);
+  const __m128d ay = _mm_andnot_pd(splat(-0.0), y), ax = _mm_andnot_pd(splat(-0.0), x);
+  const __m128d ordinary = _mm_and_pd(_mm_and_pd(_mm_cmpgt_pd(ay, zero), _mm_cmple_pd(ay, finite)),
+                                      _mm_and_pd(_mm_cmpgt_pd(ax, zero), _mm_cmple_pd(ax, finite)));
+  if (_mm_movemask_pd(ordinary) != 3) return false;
+  const __m128d a = _mm_andnot_pd(splat(-0.0), _mm_div_pd(y, x));
+  // atan_positive's own special ranges: below 1e-8 and from 2^65 on (infinity included).
+  const __m128d inRange = _mm_and_pd(_mm_cmpge_pd(a, splat(1.0e-8)), _mm_cmplt_pd(a, splat(3.6893488147419103e19)));
+  if (_mm_movemask_pd(inRange) != 3) return false;
+  const __m128d z = atan_positive_pair(a);
+  const __m128d yPositive = _mm_cmpgt_pd(y, zero);
+  const __m128d right = select(yPositive, z, negate(z));
+  const __m128d r = _mm_sub_pd(splat(3.1415926535897931160e+00), _mm_sub_pd(z, splat(1.2246467991473531772e-16)));
+  const __m128d left = select(yPositive, r, negate(r));
+  out = select(_mm_cmpgt_pd(x, zero), right, left);
+  return true;
+}
+}  // namespace
+
+// Two pairs an iteration, so that the long dependent chains of the polynomials interleave.
+void det_sin_n(const double* x, double* out, int n) {
+  int i = 0;
+  for (; i + 4 <= n; i += 4) {
+    __m128d first, second;
+    const bool firstDone = sin_pair(_mm_loadu_pd(x + i), first);
+    const bool secondDone = sin_pair(_mm_loadu_pd(x + i + 2), second);
+    if (firstDone) _mm_storeu_pd(out + i, first);
+    if (secondDone) _mm_storeu_pd(out + i + 2, second);
+    for (int k = firstDone ? 2 : 0; k < (secondDone ? 2 : 4); ++k) out[i + k] = det_sin(x[i + k]);
+  }
+  for (; i < n; ++i) out[i] = det_sin(x[i]);
+}
+
+void det_atan2_n(const double* y, const double* x, double* out, int n) {
+  int i = 0;
+  for (; i + 4 <= n; i += 4) {
+    __m128d first, second;
+    const bool firstDone = atan2_pair(_mm_loadu_pd(y + i), _mm_loadu_pd(x + i), first);
+    const bool secondDone = atan2_pair(_mm_loadu_pd(y + i + 2), _mm_loadu_pd(x + i + 2), second);
+    if (firstDone) _mm_storeu_pd(out + i, first);
+    if (secondDone) _mm_storeu_pd(out + i + 2, second);
+    for (int k = firstDone ? 2 : 0; k < (secondDone ? 2 : 4); ++k) out[i + k] = det_atan2(y[i + k], x[i + k]);
+  }
+  for (; i < n; ++i) out[i] = det_atan2(y[i], x[i]);
+}
+
+#else
+
+void det_sin_n(const double* x, double* out, int n) {
+  for (int i = 0; i < n; ++i) out[i] = det_sin(x[i]);
+}
+
+void det_atan2_n(const double* y, const double* x, double* out, int n) {
+  for (int i = 0; i < n; ++i) out[i] = det_atan2(y[i], x[i]);
+}
+
+#endif
