@@ -186,8 +186,6 @@ double det_exp2(double x) {
   return std::ldexp(e, static_cast<int>(k));
 }
 
-double det_sqrt(double x) { return std::sqrt(x); }
-float det_sqrtf(float x) { return std::sqrt(x); }
 
 // Two arguments at a time: every lane runs the very operations of the scalar code in the same
 // order (nothing fused, no reassociation), and where the scalar code branches, both sides are
