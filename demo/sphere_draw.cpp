@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "demo/sphere_raster_narrow.h"
 #include "demo/sphere_truncate.h"
 
 namespace {
@@ -13,6 +14,9 @@ constexpr float kFocalLength = 256.0f;
 constexpr int kCentreX = 160;
 constexpr int kCentreY = 100;
 constexpr int kLightThreshold = 100;  // normal z >= -27/127: the far half goes, with a margin
+
+constexpr int64_t kNarrowLimit = int64_t{1} << 20;
+bool in_narrow_range(int64_t value) { return value > -kNarrowLimit && value < kNarrowLimit; }
 
 // Each corner's projection depends on its vertex alone, so it is made once per vertex.
 void project(SphereObject& object) {
@@ -27,10 +31,14 @@ void project(SphereObject& object) {
     s.y = kCentreY + sphere_trunc_wide(vertex.ry * kFocalLength * inverse);
     s.ex = sphere_trunc(vertex.nx * 128.0f + 128.0f);
     s.ey = sphere_trunc(vertex.ny * 128.0f + 128.0f);
+    s.narrow = in_narrow_range(s.x) && in_narrow_range(s.y) && in_narrow_range(s.ex) && in_narrow_range(s.ey);
   }
 }
 
 RasterCorner corner(const SphereScreen& s, int u, int v) { return {s.x, s.y, u, v, s.ex, s.ey}; }
+NarrowCorner narrow_corner(const SphereScreen& s, int u, int v) {
+  return {static_cast<int32_t>(s.x), static_cast<int32_t>(s.y), u, v, s.ex, s.ey};
+}
 
 bool all_below(int64_t a, int64_t b, int64_t c, int64_t limit) { return a < limit && b < limit && c < limit; }
 bool all_from(int64_t a, int64_t b, int64_t c, int64_t limit) { return a >= limit && b >= limit && c >= limit; }
@@ -53,6 +61,14 @@ void sphere_draw(SphereObject& object, const RasterTarget& frame) {
     if (!(a.depth > 0.0f || b.depth > 0.0f || c.depth > 0.0f)) continue;
     if (all_below(a.y, b.y, c.y, 0) || all_from(a.y, b.y, c.y, kSphereFrameHeight)) continue;
     if (all_below(a.x, b.x, c.x, 0) || all_from(a.x, b.x, c.x, kSphereFrameWidth)) continue;
+    // Texture coordinates come from the build (0..512); any face could hold others.
+    const bool narrow = a.narrow && b.narrow && c.narrow && in_narrow_range(face.ua) && in_narrow_range(face.ub) &&
+                        in_narrow_range(face.uc) && in_narrow_range(face.va) && in_narrow_range(face.vb) &&
+                        in_narrow_range(face.vc);
+    if (narrow && raster_triangle_narrow(target, narrow_corner(a, face.ua, face.va), narrow_corner(b, face.ub, face.vb),
+                                         narrow_corner(c, face.uc, face.vc))) {
+      continue;
+    }
     raster_triangle(target, corner(a, face.ua, face.va), corner(b, face.ub, face.vb), corner(c, face.uc, face.vc));
   }
 }

@@ -31,6 +31,7 @@ struct SphereScreen {
   int64_t x, y;  // pixels; saturated at +-2^40 for corners at or behind the camera
   int ex, ey;    // environment coordinates from the vertex normal (0..256)
   float depth;   // z' = rotated z + 550, never exactly 0
+  bool narrow;   // x, y, ex and ey all within +-2^20: the 32-bit walk takes the vertex's faces
 };
 
 struct SphereObject {

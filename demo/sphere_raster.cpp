@@ -177,6 +177,11 @@ bool within(const RasterCorner& c, int64_t limit) {
   return in(c.x) && in(c.y) && in(c.u) && in(c.v) && in(c.ex) && in(c.ey);
 }
 
+NarrowCorner narrow(const RasterCorner& c) {
+  return {static_cast<int32_t>(c.x),  static_cast<int32_t>(c.y),  static_cast<int32_t>(c.u),
+          static_cast<int32_t>(c.v),  static_cast<int32_t>(c.ex), static_cast<int32_t>(c.ey)};
+}
+
 int64_t saturate(int64_t value, int64_t limit) { return value > limit ? limit : value < -limit ? -limit : value; }
 
 RasterCorner saturate(const RasterCorner& c) {
@@ -201,7 +206,9 @@ void raster_triangle(const RasterTarget& target, const RasterCorner& c0, const R
   if (top->y > middle->y) std::swap(top, middle);
   // 2^20 x 64 leaves every sum and product of the walk inside 32 bits; 2^40 x 64 inside 64.
   if (within(*top, kNarrowLimit) && within(*middle, kNarrowLimit) && within(*bottom, kNarrowLimit)) {
-    if (!raster_triangle_narrow(target, *top, *middle, *bottom)) triangle<int32_t>(target, *top, *middle, *bottom);
+    if (!raster_triangle_narrow(target, narrow(*top), narrow(*middle), narrow(*bottom))) {
+      triangle<int32_t>(target, *top, *middle, *bottom);
+    }
   } else {
     triangle<int64_t>(target, saturate(*top), saturate(*middle), saturate(*bottom));
   }

@@ -5,6 +5,7 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 
+#include <array>
 #include <cstddef>
 #include <utility>
 
@@ -195,48 +196,160 @@ SPHERE_INLINE void fill_part(const Frame& f, Edge first, Edge second, int32_t to
   }
 }
 
-SPHERE_INLINE __m128i attributes(const RasterCorner& c) {
-  return _mm_setr_epi32(static_cast<int32_t>(c.u * 64), static_cast<int32_t>(c.v * 64), static_cast<int32_t>(c.ex * 64),
-                        static_cast<int32_t>(c.ey * 64));
+// Span masks of the one-window walk: bit k set for k >= i (kFrom) or k <= i (kUpTo).
+constexpr std::array<uint64_t, 64> make_masks(bool from) {
+  std::array<uint64_t, 64> masks{};
+  for (int i = 0; i < 64; ++i) masks[static_cast<std::size_t>(i)] = from ? ~uint64_t{0} << i : ~uint64_t{0} >> (63 - i);
+  return masks;
+}
+constexpr std::array<uint64_t, 64> kFrom = make_masks(true);
+constexpr std::array<uint64_t, 64> kUpTo = make_masks(false);
+
+// count >= 1 pixels from out on, as fill_run, counting up to zero for the loop's one test.
+SPHERE_INLINE void fill_pixels(const uint8_t* texture, const uint8_t* luma, const uint8_t* shade, uint8_t* out,
+                               int32_t count, __m128i value, __m128i step) {
+  uint8_t* const end = out + count;
+  intptr_t k = -static_cast<intptr_t>(count);
+  do {
+    const __m128i whole = _mm_packus_epi16(_mm_srli_epi16(value, 8), value);
+    const uint32_t indices = static_cast<uint32_t>(_mm_cvtsi128_si32(whole));
+    const uint32_t texel = texture[indices & 0xFFFFu];
+    const uint32_t env = luma[indices >> 16];
+    end[k] = shade[texel * 16u + env / 16u];
+    value = _mm_add_epi16(value, step);
+  } while (++k != 0);
+}
+
+// Rows top..bottom of a small-attribute triangle that lies on screen within the 63 pixels from
+// xbase (a multiple of 8) on: every row's coverage bits are one window at a fixed column, bit k
+// being pixel xbase + k (bit 63 unused, so a run always ends inside the word), and every span is
+// narrower than 64 pixels, so its divisor has a table entry. A row wholly covered costs a load
+// and a test; the others mark their span, then fill its clear runs (nearly always one). Tie: on
+// equal x the second edge is the left end (see fill_part).
+template <int Tie>
+SPHERE_INLINE void window_rows(const Frame& f, int32_t xbase, Edge first, Edge second, int32_t top, int32_t bottom) {
+  // Locals, not f's fields: the byte stores below could alias those, these they cannot.
+  const uint8_t* const texture = f.texture;
+  const uint8_t* const luma = f.luma;
+  const uint8_t* const shade = f.shade;
+  uint8_t* coverage = sphere_raster::coverage_byte(*f.coverage, top, xbase);
+  uint8_t* row = f.work + top * kSphereFrameWidth + xbase;
+  first.x -= xbase * 64;
+  second.x -= xbase * 64;
+  for (int32_t rows = bottom - top; rows >= 0; --rows) {
+    int32_t xl = first.x >> kFixedShift, xr = second.x >> kFixedShift;
+    __m128i left = first.at, right = second.at;
+    if (__builtin_expect(xl + Tie > xr, 0)) {
+      std::swap(xl, xr);
+      left = second.at;
+      right = first.at;
+    }
+    const uint64_t window = sphere_raster::load_window(coverage);
+    const uint64_t span = kFrom[static_cast<std::size_t>(xl)] & kUpTo[static_cast<std::size_t>(xr)];
+    uint64_t open = span & ~window;
+    if (open != 0) {
+      sphere_raster::store_window(coverage, window | span);
+      // ((right - left) << 6) / width per attribute on whole parts, as a product by the
+      // reciprocal; width 0 gives steps of 0.
+      const __m128i leftWhole = _mm_srai_epi32(left, kFixedShift);
+      const __m128i numerator = _mm_slli_epi32(_mm_sub_epi32(_mm_srai_epi32(right, kFixedShift), leftWhole), 6);
+      const __m128 reciprocal = _mm_set1_ps(kReciprocalsFloat[static_cast<std::size_t>(xr - xl)]);
+      const __m128i steps = _mm_cvttps_epi32(_mm_mul_ps(_mm_cvtepi32_ps(numerator), reciprocal));
+      const __m128i packed = _mm_packs_epi32(_mm_srai_epi32(_mm_slli_epi32(leftWhole, 24), 16),
+                                             _mm_srai_epi32(_mm_slli_epi32(steps, 18), 16));
+      const __m128i step = _mm_unpackhi_epi64(packed, packed);
+      do {
+        // Adding the lowest open bit carries through the lowest run: what is left is the rest,
+        // and the carry lands just past the run's end (bit 63 is never open, so it lands).
+        const uint64_t next = open + (open & (~open + 1));
+        const int32_t start = sphere_raster::lowest_bit(open);
+        const int32_t end = sphere_raster::lowest_bit(next);
+        const __m128i skip = _mm_mullo_epi16(step, _mm_set1_epi16(static_cast<int16_t>(start - xl)));
+        fill_pixels(texture, luma, shade, row + start, end - start, _mm_add_epi16(packed, skip), step);
+        open &= next;
+      } while (open != 0);
+    }
+    coverage += kCoverageRowBytes;
+    row += kSphereFrameWidth;
+    first.advance();
+    second.advance();
+  }
+}
+
+SPHERE_INLINE void window_part(const Frame& f, int32_t xbase, Edge first, Edge second, int32_t top, int32_t bottom) {
+  if (top < f.firstRow) top = f.firstRow;
+  if (bottom > f.lastRow) bottom = f.lastRow;
+  if (top > bottom) return;
+  first.seek(top);
+  second.seek(top);
+  const int32_t x1 = first.x >> kFixedShift, x2 = second.x >> kFixedShift;
+  if (x1 > x2 || (x1 == x2 && first.dx > second.dx)) {
+    window_rows<1>(f, xbase, second, first, top, bottom);
+  } else {
+    window_rows<0>(f, xbase, first, second, top, bottom);
+  }
+}
+
+SPHERE_INLINE __m128i attributes(const NarrowCorner& c) {
+  return _mm_slli_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(&c.u)), kFixedShift);
+}
+
+// The three edges of a triangle and its two parts; Part walks the rows of one part.
+template <typename Part>
+SPHERE_INLINE void edges(const NarrowCorner& top, const NarrowCorner& middle, const NarrowCorner& bottom, Part part) {
+  const int32_t y0 = top.y, y1 = middle.y, y2 = bottom.y;
+  const int32_t x0 = top.x * 64, x1 = middle.x * 64, x2 = bottom.x * 64;
+  const __m128i a0 = attributes(top), a1 = attributes(middle), a2 = attributes(bottom);
+  const Edge topBottom(x0, a0, x2, a2, y0, y2);
+  if (y0 < y1) part(Edge(x0, a0, x1, a1, y0, y1), topBottom, y0, y1 - 1);
+  if (y2 != y1) part(Edge(x1, a1, x2, a2, y1, y2), topBottom, y1, y2);
 }
 
 template <bool Small, bool Covered, bool ClipX>
-void triangle(const Frame& f, const RasterCorner& top, const RasterCorner& middle, const RasterCorner& bottom) {
-  const int32_t y0 = static_cast<int32_t>(top.y), y1 = static_cast<int32_t>(middle.y),
-                y2 = static_cast<int32_t>(bottom.y);
-  const int32_t x0 = static_cast<int32_t>(top.x * 64), x1 = static_cast<int32_t>(middle.x * 64),
-                x2 = static_cast<int32_t>(bottom.x * 64);
-  const __m128i a0 = attributes(top), a1 = attributes(middle), a2 = attributes(bottom);
-  const Edge topBottom(x0, a0, x2, a2, y0, y2);
-  if (y0 < y1) fill_part<Small, Covered, ClipX>(f, Edge(x0, a0, x1, a1, y0, y1), topBottom, y0, y1 - 1);
-  if (y2 != y1) fill_part<Small, Covered, ClipX>(f, Edge(x1, a1, x2, a2, y1, y2), topBottom, y1, y2);
+void triangle(const Frame& f, const NarrowCorner& top, const NarrowCorner& middle, const NarrowCorner& bottom) {
+  edges(top, middle, bottom, [&f](const Edge& a, const Edge& b, int32_t from, int32_t to) {
+    fill_part<Small, Covered, ClipX>(f, a, b, from, to);
+  });
 }
 
-int64_t min3(int64_t a, int64_t b, int64_t c) {
-  const int64_t ab = a < b ? a : b;
+void window_triangle(const Frame& f, int32_t xbase, const NarrowCorner& top, const NarrowCorner& middle,
+                     const NarrowCorner& bottom) {
+  edges(top, middle, bottom, [&f, xbase](const Edge& a, const Edge& b, int32_t from, int32_t to) {
+    window_part(f, xbase, a, b, from, to);
+  });
+}
+
+int32_t min3(int32_t a, int32_t b, int32_t c) {
+  const int32_t ab = a < b ? a : b;
   return ab < c ? ab : c;
 }
-int64_t max3(int64_t a, int64_t b, int64_t c) {
-  const int64_t ab = a > b ? a : b;
+int32_t max3(int32_t a, int32_t b, int32_t c) {
+  const int32_t ab = a > b ? a : b;
   return ab > c ? ab : c;
 }
-bool small_range(int64_t a, int64_t b, int64_t c) {
+bool small_range(int32_t a, int32_t b, int32_t c) {
   return max3(a, b, c) - min3(a, b, c) < sphere_raster::kSmallAttributeRange;
 }
 
 }  // namespace
 
-bool raster_triangle_narrow(const RasterTarget& target, const RasterCorner& top, const RasterCorner& middle,
-                            const RasterCorner& bottom) {
+bool raster_triangle_narrow(const RasterTarget& target, NarrowCorner c0, NarrowCorner c1, NarrowCorner c2) {
+  // The same three compare-and-swaps as raster_triangle: with equal y the corners keep their order.
+  if (c0.y > c1.y) std::swap(c0, c1);
+  if (c1.y > c2.y) std::swap(c1, c2);
+  if (c0.y > c1.y) std::swap(c0, c1);
+  const NarrowCorner& top = c0;
+  const NarrowCorner& middle = c1;
+  const NarrowCorner& bottom = c2;
   Frame f{target.work, target.texture, target.luma, target.lightShade, target.coverage, 0, kSphereFrameHeight - 1};
-  const int64_t left = min3(top.x, middle.x, bottom.x), right = max3(top.x, middle.x, bottom.x);
+  const int32_t left = min3(top.x, middle.x, bottom.x), right = max3(top.x, middle.x, bottom.x);
   if (f.coverage) {
     // Rows of the face's box that nearer faces already cover wholly show nothing of it: walk only
     // the rows between the first and the last one that still has a clear pixel.
-    const int32_t x0 = left < 0 ? 0 : static_cast<int32_t>(left);
-    const int32_t x1 = right > kSphereFrameWidth - 1 ? kSphereFrameWidth - 1 : static_cast<int32_t>(right);
-    int32_t y0 = top.y < 0 ? 0 : static_cast<int32_t>(top.y);
-    int32_t y1 = bottom.y > kSphereFrameHeight - 1 ? kSphereFrameHeight - 1 : static_cast<int32_t>(bottom.y);
+    const int32_t x0 = left < 0 ? 0 : left;
+    const int32_t x1 = right > kSphereFrameWidth - 1 ? kSphereFrameWidth - 1 : right;
+    int32_t y0 = top.y < 0 ? 0 : top.y;
+    int32_t y1 = bottom.y > kSphereFrameHeight - 1 ? kSphereFrameHeight - 1 : bottom.y;
     if (x0 > x1) return true;
     if (x1 - x0 < sphere_raster::kWindowPixels) {
       // One window a row, at the same place in every row.
@@ -259,7 +372,9 @@ bool raster_triangle_narrow(const RasterTarget& target, const RasterCorner& top,
   const bool small = small_range(top.u, middle.u, bottom.u) & small_range(top.v, middle.v, bottom.v) &
                      small_range(top.ex, middle.ex, bottom.ex) & small_range(top.ey, middle.ey, bottom.ey);
   const bool clipX = left < 0 || right > kSphereFrameWidth - 1;
-  if (small && f.coverage) {
+  if (small && f.coverage && !clipX && right - (left & ~7) < 63) {
+    window_triangle(f, left & ~7, top, middle, bottom);
+  } else if (small && f.coverage) {
     if (clipX) {
       triangle<true, true, true>(f, top, middle, bottom);
     } else {
@@ -275,7 +390,7 @@ bool raster_triangle_narrow(const RasterTarget& target, const RasterCorner& top,
 
 #else
 
-bool raster_triangle_narrow(const RasterTarget&, const RasterCorner&, const RasterCorner&, const RasterCorner&) {
+bool raster_triangle_narrow(const RasterTarget&, NarrowCorner, NarrowCorner, NarrowCorner) {
   return false;
 }
 

@@ -3,7 +3,13 @@
 #pragma once
 #include "demo/sphere_raster.h"
 
-// Corners sorted by y, all within +-2^20. False when this build has no SSE2 walk: then the plain
-// walk draws the triangle.
-bool raster_triangle_narrow(const RasterTarget& target, const RasterCorner& top, const RasterCorner& middle,
-                            const RasterCorner& bottom);
+#include <cstdint>
+
+// A corner whose values all lie within +-2^20 (pixels and texels, as RasterCorner).
+struct NarrowCorner {
+  int32_t x, y, u, v, ex, ey;
+};
+
+// Corners in any order: sorted by y here exactly as raster_triangle sorts them. False when this
+// build has no SSE2 walk: then the plain walk draws the triangle.
+bool raster_triangle_narrow(const RasterTarget& target, NarrowCorner c0, NarrowCorner c1, NarrowCorner c2);

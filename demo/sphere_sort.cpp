@@ -2,6 +2,9 @@
 // Middle-index pivot; equal keys end in no fixed order, so faces of equal depth may swap.
 #include <cstddef>
 #include <cstdint>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "demo/sphere_mesh.h"
 #include "demo/sphere_truncate.h"
@@ -37,19 +40,60 @@ constexpr void hoare_partition(int* keys, int* order, int lo, int hi, int pivot,
   }
 }
 
-// The same partitioning of n <= 64 keys from lo on, without a branch per key. Between the scans
-// every key is still the original one, and what a scan meets beyond them a swap has put there, so
-// the k-th left scan stops at the k-th original key >= pivot from the left (or at the last right
-// stop, if that comes first) and the k-th right scan at the k-th original key <= pivot from the
-// right (or the last left stop). Both sets are bit masks made first; the pairs are then swapped
-// until they cross, and i and j end where the scans would leave them.
-void mask_partition(int* keys, int* order, int lo, int n, int pivot, int& iOut, int& jOut) {
-  uint64_t atLeast = 0, atMost = 0;  // bit p: keys[lo + p] >= pivot, <= pivot
-  for (int p = 0; p < n; ++p) {
-    const int key = keys[lo + p];
-    atLeast |= static_cast<uint64_t>(key >= pivot) << p;
-    atMost |= static_cast<uint64_t>(key <= pivot) << p;
+// Bit p tells whether keys[p] (p < n <= 64) is at or above the pivot (atLeast) or at or below it
+// (atMost); bits from n on stay clear.
+struct KeyMasks {
+  uint64_t atLeast = 0, atMost = 0;
+};
+
+#if defined(__SSE2__)
+// Four keys per comparison, movemask gathering their sign bits. Whole groups of four only, so
+// nothing past keys[n - 1] is read; the last few keys take the scalar loop.
+KeyMasks build_masks(const int* keys, int n, int pivot) {
+  const __m128i p = _mm_set1_epi32(pivot);
+  uint64_t below = 0, above = 0;
+  int g = 0;
+  for (; g + 4 <= n; g += 4) {
+    const __m128i k = _mm_loadu_si128(reinterpret_cast<const __m128i*>(keys + g));
+    below |= static_cast<uint64_t>(_mm_movemask_ps(_mm_castsi128_ps(_mm_cmplt_epi32(k, p)))) << g;
+    above |= static_cast<uint64_t>(_mm_movemask_ps(_mm_castsi128_ps(_mm_cmpgt_epi32(k, p)))) << g;
   }
+  for (; g < n; ++g) {
+    below |= static_cast<uint64_t>(keys[g] < pivot) << g;
+    above |= static_cast<uint64_t>(keys[g] > pivot) << g;
+  }
+  const uint64_t used = ~uint64_t{0} >> (64 - n);
+  return {~below & used, ~above & used};
+}
+#else
+KeyMasks build_masks(const int* keys, int n, int pivot) {
+  KeyMasks m;
+  for (int g = 0; g < n; ++g) {
+    m.atLeast |= static_cast<uint64_t>(keys[g] >= pivot) << g;
+    m.atMost |= static_cast<uint64_t>(keys[g] <= pivot) << g;
+  }
+  return m;
+}
+#endif
+
+// The two sets as the swap loop walks them: the lowest left stop and the highest right stop, each
+// dropped once used.
+struct Stops {
+  uint64_t atLeast, atMost;
+  int n;
+  int lowest() const { return atLeast ? __builtin_ctzll(atLeast) : n; }
+  int highest() const { return atMost ? 63 - __builtin_clzll(atMost) : -1; }
+  void drop_lowest() { atLeast &= atLeast - 1; }
+  void drop(int j) { atMost &= ~(uint64_t{1} << j); }
+};
+
+// The same partitioning of n keys from lo on, without a branch per key. Between the scans every
+// key is still the original one, and what a scan meets beyond them a swap has put there, so the
+// k-th left scan stops at the k-th original key >= pivot from the left (or at the last right stop,
+// if that comes first) and the k-th right scan at the k-th original key <= pivot from the right
+// (or the last left stop). Both sets are bit masks made first; the pairs are then swapped until
+// they cross, and i and j end where the scans would leave them.
+void swap_stops(int* keys, int* order, int lo, int n, Stops stops, int& iOut, int& jOut) {
   int lastI = -1, lastJ = n;  // positions of the last swap, relative to lo
   for (;;) {
     if (lastI + 1 > lastJ - 1) {  // the loop ends before scanning again
@@ -57,8 +101,8 @@ void mask_partition(int* keys, int* order, int lo, int n, int pivot, int& iOut, 
       jOut = lo + lastJ - 1;
       return;
     }
-    const int left = atLeast ? __builtin_ctzll(atLeast) : n;
-    const int right = atMost ? 63 - __builtin_clzll(atMost) : -1;
+    const int left = stops.lowest();
+    const int right = stops.highest();
     const int i = left < lastJ ? left : lastJ;
     const int j = right > lastI ? right : lastI;
     if (i > j) {
@@ -69,9 +113,16 @@ void mask_partition(int* keys, int* order, int lo, int n, int pivot, int& iOut, 
     swap_faces(keys, order, lo + i, lo + j);
     lastI = i;
     lastJ = j;
-    atLeast &= atLeast - 1;
-    atMost &= ~(uint64_t{1} << j);
+    stops.drop_lowest();
+    stops.drop(j);
   }
+}
+
+// Parts of up to 64 keys. Larger ones keep the plain scans: their masks would not fit a register,
+// and the loop over words costs more than the scans' mispredictions save.
+void mask_partition(int* keys, int* order, int lo, int n, int pivot, int& i, int& j) {
+  const KeyMasks m = build_masks(keys + lo, n, pivot);
+  swap_stops(keys, order, lo, n, Stops{m.atLeast, m.atMost, n}, i, j);
 }
 
 constexpr int kMaskKeys = 64;
