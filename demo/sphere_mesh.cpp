@@ -37,11 +37,11 @@ void add_vertex(SphereObject& object, float x, float y, float z) {
   vertex.y = vertex.ry = y;
   vertex.z = vertex.rz = z;
   vertex.nx = vertex.ny = vertex.nz = 0.0f;
-  vertex.faceCount = 0;
+  object.adjacency[object.vertexCount - 1].faceCount = 0;
 }
 
-void append_face(SphereVertex& vertex, int face) {
-  if (vertex.faceCount < kSphereMaxVertexFaces) vertex.faces[vertex.faceCount++] = face;
+void append_face(SphereAdjacency& list, int face) {
+  if (list.faceCount < kSphereMaxVertexFaces) list.faces[list.faceCount++] = face;
 }
 
 }  // namespace
@@ -78,8 +78,8 @@ void sphere_build(SphereObject& object, const float* sine, const float* cosine) 
 
   for (int f = 0; f < object.faceCount; ++f) {
     const SphereFace& face = object.faces[f];
-    append_face(object.vertices[face.a], f);
-    append_face(object.vertices[face.b], f);
-    append_face(object.vertices[face.c], f);
+    append_face(object.adjacency[face.a], f);
+    append_face(object.adjacency[face.b], f);
+    append_face(object.adjacency[face.c], f);
   }
 }

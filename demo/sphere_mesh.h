@@ -16,6 +16,11 @@ struct SphereVertex {
   float x, y, z;       // base position, rewritten by each deformation
   float rx, ry, rz;    // rotated position
   float nx, ny, nz;    // vertex normal of the rotated mesh (0, 0, 0) without faces
+};
+
+// The faces that hold a vertex. Kept apart from SphereVertex so that the per-frame stages, which
+// stream through positions and normals, read 36 bytes a vertex rather than 168.
+struct SphereAdjacency {
   int faces[kSphereMaxVertexFaces];
   int faceCount;
 };
@@ -36,6 +41,7 @@ struct SphereScreen {
 
 struct SphereObject {
   SphereVertex vertices[kSphereMaxVertices];
+  SphereAdjacency adjacency[kSphereMaxVertices];  // of vertices[i]
   SphereScreen screen[kSphereMaxVertices];
   SphereFace faces[kSphereMaxFaces];
   int order[kSphereMaxFaces];  // face indices, farthest first after sorting

@@ -84,14 +84,15 @@ void sphere_normals(SphereObject& object) {
   for (; f < object.faceCount; ++f) face_normal(object.faces[f], object.vertices);
   for (int i = 0; i < object.vertexCount; ++i) {
     SphereVertex& v = object.vertices[i];
+    const SphereAdjacency& list = object.adjacency[i];
     float sx = 0.0f, sy = 0.0f, sz = 0.0f;
-    for (int j = 0; j < v.faceCount; ++j) {
-      const SphereFace& face = object.faces[v.faces[j]];
+    for (int j = 0; j < list.faceCount; ++j) {
+      const SphereFace& face = object.faces[list.faces[j]];
       sx += face.nx;
       sy += face.ny;
       sz += face.nz;
     }
-    const float scale = v.faceCount > 0 ? 1.0f / static_cast<float>(v.faceCount) : 0.0f;
+    const float scale = list.faceCount > 0 ? 1.0f / static_cast<float>(list.faceCount) : 0.0f;
     v.nx = sx * scale;
     v.ny = sy * scale;
     v.nz = sz * scale;

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstddef>
+#include <type_traits>
 #include <utility>
 
 #include "demo/sphere_divide.h"
@@ -61,10 +62,18 @@ struct Edge {
   __m128i at, step;
   int32_t top;
 
-  Edge(int32_t x0, __m128i at0, int32_t x1, __m128i at1, int32_t y0, int32_t y1)
+  // Small: every difference lies below 2^21 (26.6), so rows below the table's end divide by a float
+  // reciprocal, one product for all four attributes.
+  template <bool Small = false>
+  Edge(int32_t x0, __m128i at0, int32_t x1, __m128i at1, int32_t y0, int32_t y1, std::bool_constant<Small> = {})
       : x(x0), dx(0), at(at0), step(_mm_setzero_si128()), top(y0) {
     const int32_t rows = y1 - y0;
-    if (rows > 0) {
+    if (rows <= 0) return;
+    if (Small && rows < kReciprocalCount) {
+      const float r = kReciprocalsFloat[static_cast<std::size_t>(rows)];
+      dx = static_cast<int32_t>(static_cast<float>(x1 - x0) * r);
+      step = _mm_cvttps_epi32(_mm_mul_ps(_mm_cvtepi32_ps(_mm_sub_epi32(at1, at0)), _mm_set1_ps(r)));
+    } else {
       dx = divide(x1 - x0, rows);
       step = divide_lanes(_mm_sub_epi32(at1, at0), rows);
     }
@@ -294,15 +303,17 @@ SPHERE_INLINE __m128i attributes(const NarrowCorner& c) {
   return _mm_slli_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(&c.u)), kFixedShift);
 }
 
-// The three edges of a triangle and its two parts; Part walks the rows of one part.
-template <typename Part>
+// The three edges of a triangle and its two parts; Part walks the rows of one part. Small: the
+// edges' differences allow float reciprocals (see Edge).
+template <bool Small = false, typename Part>
 SPHERE_INLINE void edges(const NarrowCorner& top, const NarrowCorner& middle, const NarrowCorner& bottom, Part part) {
   const int32_t y0 = top.y, y1 = middle.y, y2 = bottom.y;
   const int32_t x0 = top.x * 64, x1 = middle.x * 64, x2 = bottom.x * 64;
   const __m128i a0 = attributes(top), a1 = attributes(middle), a2 = attributes(bottom);
-  const Edge topBottom(x0, a0, x2, a2, y0, y2);
-  if (y0 < y1) part(Edge(x0, a0, x1, a1, y0, y1), topBottom, y0, y1 - 1);
-  if (y2 != y1) part(Edge(x1, a1, x2, a2, y1, y2), topBottom, y1, y2);
+  const std::bool_constant<Small> small;
+  const Edge topBottom(x0, a0, x2, a2, y0, y2, small);
+  if (y0 < y1) part(Edge(x0, a0, x1, a1, y0, y1, small), topBottom, y0, y1 - 1);
+  if (y2 != y1) part(Edge(x1, a1, x2, a2, y1, y2, small), topBottom, y1, y2);
 }
 
 template <bool Small, bool Covered, bool ClipX>
@@ -312,9 +323,10 @@ void triangle(const Frame& f, const NarrowCorner& top, const NarrowCorner& middl
   });
 }
 
+// The x differences stay below 64 pixels and the attributes' below 2^13 texels: small edges.
 void window_triangle(const Frame& f, int32_t xbase, const NarrowCorner& top, const NarrowCorner& middle,
                      const NarrowCorner& bottom) {
-  edges(top, middle, bottom, [&f, xbase](const Edge& a, const Edge& b, int32_t from, int32_t to) {
+  edges<true>(top, middle, bottom, [&f, xbase](const Edge& a, const Edge& b, int32_t from, int32_t to) {
     window_part(f, xbase, a, b, from, to);
   });
 }
@@ -333,19 +345,42 @@ bool small_range(int32_t a, int32_t b, int32_t c) {
 
 }  // namespace
 
-bool raster_triangle_narrow(const RasterTarget& target, NarrowCorner c0, NarrowCorner c1, NarrowCorner c2) {
+bool raster_triangle_narrow(const RasterTarget& target, const NarrowCorner& c0, const NarrowCorner& c1,
+                            const NarrowCorner& c2) {
   // The same three compare-and-swaps as raster_triangle: with equal y the corners keep their order.
-  if (c0.y > c1.y) std::swap(c0, c1);
-  if (c1.y > c2.y) std::swap(c1, c2);
-  if (c0.y > c1.y) std::swap(c0, c1);
-  const NarrowCorner& top = c0;
-  const NarrowCorner& middle = c1;
-  const NarrowCorner& bottom = c2;
+  const NarrowCorner* t = &c0;
+  const NarrowCorner* m = &c1;
+  const NarrowCorner* b = &c2;
+  if (t->y > m->y) std::swap(t, m);
+  if (m->y > b->y) std::swap(m, b);
+  if (t->y > m->y) std::swap(t, m);
+  const NarrowCorner& top = *t;
+  const NarrowCorner& middle = *m;
+  const NarrowCorner& bottom = *b;
   Frame f{target.work, target.texture, target.luma, target.lightShade, target.coverage, 0, kSphereFrameHeight - 1};
   const int32_t left = min3(top.x, middle.x, bottom.x), right = max3(top.x, middle.x, bottom.x);
-  if (f.coverage) {
+  const bool small = small_range(top.u, middle.u, bottom.u) & small_range(top.v, middle.v, bottom.v) &
+                     small_range(top.ex, middle.ex, bottom.ex) & small_range(top.ey, middle.ey, bottom.ey);
+  const bool clipX = left < 0 || right > kSphereFrameWidth - 1;
+  if (f.coverage && small && !clipX && right - (left & ~7) < 63) {
     // Rows of the face's box that nearer faces already cover wholly show nothing of it: walk only
-    // the rows between the first and the last one that still has a clear pixel.
+    // the rows between the first and the last one that still has a clear pixel. The box's bits
+    // are one window at a fixed column, as in window_rows.
+    const int32_t xbase = left & ~7;
+    const uint8_t* column = f.coverage->bits + (xbase >> 3);
+    const uint64_t box = kFrom[static_cast<std::size_t>(left - xbase)] & kUpTo[static_cast<std::size_t>(right - xbase)];
+    auto covered = [&](int32_t y) { return (box & ~sphere_raster::load_window(column + y * kCoverageRowBytes)) == 0; };
+    int32_t y0 = top.y < 0 ? 0 : top.y;
+    int32_t y1 = bottom.y > kSphereFrameHeight - 1 ? kSphereFrameHeight - 1 : bottom.y;
+    while (y0 <= y1 && covered(y0)) ++y0;
+    while (y1 > y0 && covered(y1)) --y1;
+    if (y0 > y1) return true;
+    f.firstRow = y0;
+    f.lastRow = y1;
+    window_triangle(f, xbase, top, middle, bottom);
+    return true;
+  }
+  if (f.coverage) {
     const int32_t x0 = left < 0 ? 0 : left;
     const int32_t x1 = right > kSphereFrameWidth - 1 ? kSphereFrameWidth - 1 : right;
     int32_t y0 = top.y < 0 ? 0 : top.y;
@@ -369,12 +404,7 @@ bool raster_triangle_narrow(const RasterTarget& target, NarrowCorner c0, NarrowC
     f.firstRow = y0;
     f.lastRow = y1;
   }
-  const bool small = small_range(top.u, middle.u, bottom.u) & small_range(top.v, middle.v, bottom.v) &
-                     small_range(top.ex, middle.ex, bottom.ex) & small_range(top.ey, middle.ey, bottom.ey);
-  const bool clipX = left < 0 || right > kSphereFrameWidth - 1;
-  if (small && f.coverage && !clipX && right - (left & ~7) < 63) {
-    window_triangle(f, left & ~7, top, middle, bottom);
-  } else if (small && f.coverage) {
+  if (small && f.coverage) {
     if (clipX) {
       triangle<true, true, true>(f, top, middle, bottom);
     } else {
@@ -390,7 +420,7 @@ bool raster_triangle_narrow(const RasterTarget& target, NarrowCorner c0, NarrowC
 
 #else
 
-bool raster_triangle_narrow(const RasterTarget&, NarrowCorner, NarrowCorner, NarrowCorner) {
+bool raster_triangle_narrow(const RasterTarget&, const NarrowCorner&, const NarrowCorner&, const NarrowCorner&) {
   return false;
 }
 

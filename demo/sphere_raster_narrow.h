@@ -12,4 +12,5 @@ struct NarrowCorner {
 
 // Corners in any order: sorted by y here exactly as raster_triangle sorts them. False when this
 // build has no SSE2 walk: then the plain walk draws the triangle.
-bool raster_triangle_narrow(const RasterTarget& target, NarrowCorner c0, NarrowCorner c1, NarrowCorner c2);
+bool raster_triangle_narrow(const RasterTarget& target, const NarrowCorner& c0, const NarrowCorner& c1,
+                            const NarrowCorner& c2);

@@ -47,22 +47,23 @@ TEST(SphereMesh, BuildFillsTheCapacitiesAndListsPoleFacesOnlyOnTheUsedCopies) {
   EXPECT_EQ(s->vertexCount, 513);
   EXPECT_EQ(s->faceCount, 960);
   EXPECT_EQ(faces_holding(*s, 0), 32);
-  EXPECT_EQ(s->vertices[0].faceCount, 32);
+  EXPECT_EQ(s->adjacency[0].faceCount, 32);
   EXPECT_EQ(faces_holding(*s, 512), 32);
-  EXPECT_EQ(s->vertices[512].faceCount, 32);
+  EXPECT_EQ(s->adjacency[512].faceCount, 32);
   for (int k = 1; k < 32; ++k) {
     EXPECT_EQ(faces_holding(*s, k * 16), 0) << "north-pole copy of longitude " << k;
-    EXPECT_EQ(s->vertices[k * 16].faceCount, 0) << k;
+    EXPECT_EQ(s->adjacency[k * 16].faceCount, 0) << k;
   }
   // Every adjacency list holds exactly the faces that name the vertex, in face order.
   for (int i = 0; i < 513; ++i) {
     const SphereVertex& v = s->vertices[i];
-    ASSERT_EQ(v.faceCount, faces_holding(*s, i)) << i;
-    for (int j = 0; j < v.faceCount; ++j) {
-      const SphereFace& face = s->faces[v.faces[j]];
+    const SphereAdjacency& list = s->adjacency[i];
+    ASSERT_EQ(list.faceCount, faces_holding(*s, i)) << i;
+    for (int j = 0; j < list.faceCount; ++j) {
+      const SphereFace& face = s->faces[list.faces[j]];
       EXPECT_TRUE(face.a == i || face.b == i || face.c == i) << i;
       if (j > 0) {
-        EXPECT_LT(v.faces[j - 1], v.faces[j]) << i;
+        EXPECT_LT(list.faces[j - 1], list.faces[j]) << i;
       }
     }
     EXPECT_NEAR(radius(v), 200.0f, 1e-3f) << i;

@@ -250,3 +250,38 @@ TEST(SphereRaster, NearestFirstIntoACoverageMapLeavesWhatFarthestFirstPaintingLe
     expect_coverage_matches_painting(faces);
   }
 }
+
+TEST(SphereRaster, FacesWithinOneCoverageWindowMatchPaintingAtTheWindowsLimits) {
+  // Faces whose boxes reach 55 to 66 pixels right of every alignment to 8, so some fit one
+  // 63-pixel window from their column and some just miss it; along the left and right sides of
+  // the frame and down to its last row; behind slivers that split their rows into several runs.
+  std::mt19937 rng(6363);
+  auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  for (int scene = 0; scene < 24; ++scene) {
+    std::vector<std::array<RasterCorner, 3>> faces;
+    for (int n = 0; n < 40; ++n) {
+      const int width = 55 + n % 12;
+      const int left = scene % 3 == 0 ? n % 8 : scene % 3 == 1 ? 319 - width + n % 3 - 1 : pick(0, 319 - width);
+      const int top = n % 4 == 0 ? 199 - pick(0, 30) : pick(-10, 190);
+      std::array<RasterCorner, 3> k = {
+          corner(left, top, pick(0, 512), pick(0, 512), pick(0, 256), pick(0, 256)),
+          corner(left + width, top + pick(0, 40), pick(0, 512), pick(0, 512), pick(0, 256), pick(0, 256)),
+          corner(pick(left, left + width), top + pick(-40, 40), pick(0, 512), pick(0, 512), pick(0, 256), pick(0, 256)),
+      };
+      if (n % 5 == 1) k[1].y = k[0].y;  // a flat top
+      if (n % 7 == 2) k[2].y = k[1].y;  // a flat bottom
+      faces.push_back(k);
+      if (n % 3 == 0) {
+        // A sliver a pixel or two wide, nearer than the face before it.
+        const int x = pick(left, left + width);
+        faces.push_back({corner(x, top - 5, 1, 2, 3, 4), corner(x + n % 2, top - 5, 5, 6, 7, 8),
+                         corner(x + 1, top + 60, 9, 10, 11, 12)});
+      }
+    }
+    // The frame's last pixels, where a write past a run's end would leave the frame.
+    faces.push_back({corner(300, 190, 0, 0, 0, 0), corner(319, 199, 32, 16, 200, 30), corner(290, 199, 0, 16, 9, 9)});
+    faces.push_back({corner(310, 180, 0, 0, 0, 0), corner(318, 199, 32, 16, 200, 30), corner(312, 199, 0, 16, 9, 9)});
+    SCOPED_TRACE(scene);
+    expect_coverage_matches_painting(faces);
+  }
+}
