@@ -12,6 +12,7 @@
 
 #include "demo/sphere_divide.h"
 #include "demo/sphere_raster.h"
+#include "demo/sphere_raster_narrow.h"
 #include "sphere_canvas.h"
 #include "sphere_reference.h"
 
@@ -284,4 +285,39 @@ TEST(SphereRaster, FacesWithinOneCoverageWindowMatchPaintingAtTheWindowsLimits) 
     SCOPED_TRACE(scene);
     expect_coverage_matches_painting(faces);
   }
+}
+
+TEST(SphereRaster, TheThirtyTwoBitEntrySortsCornersAsThePlainWalkDoes) {
+  // Corners that share a row: which one counts as top or middle changes the edges, and so the
+  // pixels. Every order of the three corners must give what the plain walk gives for that order.
+  const RasterCorner shapes[][3] = {
+      {corner(40, 20, 0, 0, 10, 20), corner(90, 20, 60, 5, 200, 30), corner(70, 80, 9, 70, 40, 250)},    // flat top
+      {corner(40, 90, 0, 0, 10, 20), corner(90, 90, 60, 5, 200, 30), corner(70, 30, 9, 70, 40, 250)},    // flat bottom
+      {corner(150, 50, 3, 8, 0, 0), corner(150, 50, 40, 8, 90, 9), corner(190, 120, 20, 60, 250, 200)},  // a repeated corner
+      {corner(200, 10, 0, 30, 5, 5), corner(260, 60, 31, 0, 60, 9), corner(230, 110, 7, 7, 7, 250)},     // all rows distinct
+  };
+  int differ = 0;
+  for (const auto& k : shapes) {
+    int order[3] = {0, 1, 2};
+    do {
+      SCOPED_TRACE(testing::Message() << (&k - shapes) << ": " << order[0] << order[1] << order[2]);
+      const RasterCorner& a = k[order[0]];
+      const RasterCorner& b = k[order[1]];
+      const RasterCorner& c = k[order[2]];
+      SphereCanvas narrow, plain;
+      auto to32 = [](const RasterCorner& q) {
+        return NarrowCorner{static_cast<int32_t>(q.x), static_cast<int32_t>(q.y), static_cast<int32_t>(q.u),
+                            static_cast<int32_t>(q.v), static_cast<int32_t>(q.ex), static_cast<int32_t>(q.ey)};
+      };
+      if (!raster_triangle_narrow(narrow.target(), to32(a), to32(b), to32(c))) GTEST_SKIP() << "no SSE2 walk";
+      sphere_reference::triangle(plain.target(), a, b, c);
+      EXPECT_GT(narrow.written(), 50);
+      EXPECT_EQ(narrow.memory, plain.memory);
+      // The orders do matter here: drawing the first order's corners gives other pixels.
+      SphereCanvas first;
+      sphere_reference::triangle(first.target(), k[0], k[1], k[2]);
+      differ += first.memory != plain.memory;
+    } while (std::next_permutation(order, order + 3));
+  }
+  EXPECT_GT(differ, 0);
 }
