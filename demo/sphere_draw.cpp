@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "demo/sphere_raster_narrow.h"
+#include "demo/sphere_raster_parts.h"
 #include "demo/sphere_truncate.h"
 
 namespace {
@@ -15,8 +16,9 @@ constexpr int kCentreX = 160;
 constexpr int kCentreY = 100;
 constexpr int kLightThreshold = 100;  // normal z >= -27/127: the far half goes, with a margin
 
-constexpr int64_t kNarrowLimit = int64_t{1} << 20;
-bool in_narrow_range(int64_t value) { return value > -kNarrowLimit && value < kNarrowLimit; }
+bool in_narrow_range(int64_t value) {
+  return value > -sphere_raster::kNarrowLimit && value < sphere_raster::kNarrowLimit;
+}
 
 // Each corner's projection depends on its vertex alone, so it is made once per vertex.
 void project(SphereObject& object) {

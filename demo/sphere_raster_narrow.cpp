@@ -299,6 +299,8 @@ SPHERE_INLINE void window_part(const Frame& f, int32_t xbase, Edge first, Edge s
   }
 }
 
+// u, v, ex and ey in 26.6, read as one row of four lanes.
+static_assert(offsetof(NarrowCorner, ey) == offsetof(NarrowCorner, u) + 3 * sizeof(int32_t), "u, v, ex, ey in a row");
 SPHERE_INLINE __m128i attributes(const NarrowCorner& c) {
   return _mm_slli_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(&c.u)), kFixedShift);
 }
