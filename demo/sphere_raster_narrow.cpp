@@ -100,21 +100,26 @@ struct Frame {
   int32_t firstRow, lastRow;  // rows that may still show something (within 0..199)
 };
 
-// Pixels from..to of a row; value holds the attributes at from in its low four 16-bit lanes
-// (8.6 fixed point shifted left by 2: the whole texel in the high byte), step their step.
-SPHERE_INLINE void fill_run(const Frame& f, uint8_t* row, int32_t from, int32_t to, __m128i value, __m128i step) {
-  const uint8_t* texture = f.texture;
-  const uint8_t* luma = f.luma;
-  const uint8_t* shade = f.shade;
-  for (int32_t x = from; x <= to; ++x) {
-    // Bytes u, v, ex, ey: the texel index (v << 8 | u) and the luma index (ey << 8 | ex).
+// count >= 1 pixels from out on, counting up to zero for the loop's one test. value holds the
+// attributes of the first pixel in its low four 16-bit lanes (8.6 fixed point shifted left by 2:
+// the whole texel in the high byte), step their step.
+SPHERE_INLINE void fill_pixels(const uint8_t* texture, const uint8_t* luma, const uint8_t* shade, uint8_t* out,
+                               int32_t count, __m128i value, __m128i step) {
+  uint8_t* const end = out + count;
+  intptr_t k = -static_cast<intptr_t>(count);
+  do {
     const __m128i whole = _mm_packus_epi16(_mm_srli_epi16(value, 8), value);
     const uint32_t indices = static_cast<uint32_t>(_mm_cvtsi128_si32(whole));
     const uint32_t texel = texture[indices & 0xFFFFu];
     const uint32_t env = luma[indices >> 16];
-    row[x] = shade[texel * 16u + env / 16u];
+    end[k] = shade[texel * 16u + env / 16u];
     value = _mm_add_epi16(value, step);
-  }
+  } while (++k != 0);
+}
+
+// Pixels from..to of a row (none when from > to).
+SPHERE_INLINE void fill_run(const Frame& f, uint8_t* row, int32_t from, int32_t to, __m128i value, __m128i step) {
+  if (from <= to) fill_pixels(f.texture, f.luma, f.shade, row + from, to - from + 1, value, step);
 }
 
 // One row between the edges a and b (a is the left end unless its x lies right of b's, or, with
@@ -214,20 +219,6 @@ constexpr std::array<uint64_t, 64> make_masks(bool from) {
 constexpr std::array<uint64_t, 64> kFrom = make_masks(true);
 constexpr std::array<uint64_t, 64> kUpTo = make_masks(false);
 
-// count >= 1 pixels from out on, as fill_run, counting up to zero for the loop's one test.
-SPHERE_INLINE void fill_pixels(const uint8_t* texture, const uint8_t* luma, const uint8_t* shade, uint8_t* out,
-                               int32_t count, __m128i value, __m128i step) {
-  uint8_t* const end = out + count;
-  intptr_t k = -static_cast<intptr_t>(count);
-  do {
-    const __m128i whole = _mm_packus_epi16(_mm_srli_epi16(value, 8), value);
-    const uint32_t indices = static_cast<uint32_t>(_mm_cvtsi128_si32(whole));
-    const uint32_t texel = texture[indices & 0xFFFFu];
-    const uint32_t env = luma[indices >> 16];
-    end[k] = shade[texel * 16u + env / 16u];
-    value = _mm_add_epi16(value, step);
-  } while (++k != 0);
-}
 
 // Rows top..bottom of a small-attribute triangle that lies on screen within the 63 pixels from
 // xbase (a multiple of 8) on: every row's coverage bits are one window at a fixed column, bit k
