@@ -201,9 +201,7 @@ void raster_triangle(const RasterTarget& target, const RasterCorner& c0, const R
   const RasterCorner* top = &c0;
   const RasterCorner* middle = &c1;
   const RasterCorner* bottom = &c2;
-  if (top->y > middle->y) std::swap(top, middle);
-  if (middle->y > bottom->y) std::swap(middle, bottom);
-  if (top->y > middle->y) std::swap(top, middle);
+  sphere_raster::sort_by_row(top, middle, bottom);
   // 2^20 x 64 leaves every sum and product of the walk inside 32 bits; 2^40 x 64 inside 64.
   if (within(*top, kNarrowLimit) && within(*middle, kNarrowLimit) && within(*bottom, kNarrowLimit)) {
     if (!raster_triangle_narrow(target, narrow(*top), narrow(*middle), narrow(*bottom))) {

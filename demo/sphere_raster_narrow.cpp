@@ -340,13 +340,10 @@ bool small_range(int32_t a, int32_t b, int32_t c) {
 
 bool raster_triangle_narrow(const RasterTarget& target, const NarrowCorner& c0, const NarrowCorner& c1,
                             const NarrowCorner& c2) {
-  // The same three compare-and-swaps as raster_triangle: with equal y the corners keep their order.
   const NarrowCorner* t = &c0;
   const NarrowCorner* m = &c1;
   const NarrowCorner* b = &c2;
-  if (t->y > m->y) std::swap(t, m);
-  if (m->y > b->y) std::swap(m, b);
-  if (t->y > m->y) std::swap(t, m);
+  sphere_raster::sort_by_row(t, m, b);
   const NarrowCorner& top = *t;
   const NarrowCorner& middle = *m;
   const NarrowCorner& bottom = *b;

@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 #include "demo/sphere_raster.h"
 
@@ -16,6 +17,15 @@ constexpr int64_t kNarrowLimit = int64_t{1} << 20;
 constexpr int64_t kSmallAttributeRange = int64_t{1} << 13;
 // A window of coverage bits starts at a byte, so it holds at least 57 pixels from its first one.
 constexpr int32_t kWindowPixels = 57;
+
+// The corners ordered top to bottom by three compare-and-swaps: corners with equal y keep their
+// order, which decides the edge the walk takes on a flat top or bottom (both walks must agree).
+template <typename Corner>
+inline void sort_by_row(const Corner*& top, const Corner*& middle, const Corner*& bottom) {
+  if (top->y > middle->y) std::swap(top, middle);
+  if (middle->y > bottom->y) std::swap(middle, bottom);
+  if (top->y > middle->y) std::swap(top, middle);
+}
 
 inline int lowest_bit(uint64_t bits) { return __builtin_ctzll(bits); }  // bits != 0
 inline int highest_bit(uint64_t bits) { return 63 - __builtin_clzll(bits); }  // bits != 0
