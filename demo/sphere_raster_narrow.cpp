@@ -100,6 +100,21 @@ struct Frame {
   int32_t firstRow, lastRow;  // rows that may still show something (within 0..199)
 };
 
+// ((right - left) << 6) / width per attribute on the 26.6 ends' whole parts: the numerators, and,
+// from the quotients, the span's 16-bit lanes: (whole << 8) and (step << 2), each modulo 2^16,
+// start values low, steps high. A run starting k pixels right of the left end starts at
+// start + k * step (modulo 2^16).
+struct SpanLanes {
+  __m128i leftWhole, numerator;
+  SPHERE_INLINE SpanLanes(__m128i left, __m128i right)
+      : leftWhole(_mm_srai_epi32(left, kFixedShift)),
+        numerator(_mm_slli_epi32(_mm_sub_epi32(_mm_srai_epi32(right, kFixedShift), leftWhole), 6)) {}
+  SPHERE_INLINE __m128i packed(__m128i steps) const {
+    return _mm_packs_epi32(_mm_srai_epi32(_mm_slli_epi32(leftWhole, 24), 16),
+                           _mm_srai_epi32(_mm_slli_epi32(steps, 18), 16));
+  }
+};
+
 // count >= 1 pixels from out on, counting up to zero for the loop's one test. value holds the
 // attributes of the first pixel in its low four 16-bit lanes (8.6 fixed point shifted left by 2:
 // the whole texel in the high byte), step their step.
@@ -166,16 +181,12 @@ SPHERE_INLINE void span(const Frame& f, int32_t y, const Edge& a, const Edge& b,
     }
   }
 
-  // ((right - left) << 6) / width per attribute, on whole parts; width 0 gives steps of 0.
-  const __m128i leftWhole = _mm_srai_epi32(left, kFixedShift);
-  const __m128i numerator = _mm_slli_epi32(_mm_sub_epi32(_mm_srai_epi32(right, kFixedShift), leftWhole), 6);
-  const __m128i steps = Small ? divide_lanes_small(numerator, xr - xl) : divide_lanes(numerator, xr - xl);
-  // To 16-bit lanes: (whole << 8) and (step << 2), each modulo 2^16; value low, step high.
-  const __m128i packed = _mm_packs_epi32(_mm_srai_epi32(_mm_slli_epi32(leftWhole, 24), 16),
-                                         _mm_srai_epi32(_mm_slli_epi32(steps, 18), 16));
+  // Width 0 gives steps of 0.
+  const SpanLanes lanes(left, right);
+  const __m128i packed = lanes.packed(Small ? divide_lanes_small(lanes.numerator, xr - xl)
+                                            : divide_lanes(lanes.numerator, xr - xl));
   const __m128i step = _mm_unpackhi_epi64(packed, packed);
   uint8_t* row = f.work + y * kSphereFrameWidth;
-  // A run starting k pixels right of the left end starts at value + k * step (modulo 2^16).
   auto fill = [&](int32_t from, int32_t to) {
     const __m128i skip = _mm_mullo_epi16(step, _mm_set1_epi16(static_cast<int16_t>(from - xl)));
     fill_run(f, row, from, to, _mm_add_epi16(packed, skip), step);
@@ -249,14 +260,11 @@ SPHERE_INLINE void window_rows(const Frame& f, int32_t xbase, Edge first, Edge s
     uint64_t open = span & ~window;
     if (open != 0) {
       sphere_raster::store_window(coverage, window | span);
-      // ((right - left) << 6) / width per attribute on whole parts, as a product by the
-      // reciprocal; width 0 gives steps of 0.
-      const __m128i leftWhole = _mm_srai_epi32(left, kFixedShift);
-      const __m128i numerator = _mm_slli_epi32(_mm_sub_epi32(_mm_srai_epi32(right, kFixedShift), leftWhole), 6);
+      // The quotients as a product by the reciprocal (every width here has one); width 0 gives
+      // steps of 0.
+      const SpanLanes lanes(left, right);
       const __m128 reciprocal = _mm_set1_ps(kReciprocalsFloat[static_cast<std::size_t>(xr - xl)]);
-      const __m128i steps = _mm_cvttps_epi32(_mm_mul_ps(_mm_cvtepi32_ps(numerator), reciprocal));
-      const __m128i packed = _mm_packs_epi32(_mm_srai_epi32(_mm_slli_epi32(leftWhole, 24), 16),
-                                             _mm_srai_epi32(_mm_slli_epi32(steps, 18), 16));
+      const __m128i packed = lanes.packed(_mm_cvttps_epi32(_mm_mul_ps(_mm_cvtepi32_ps(lanes.numerator), reciprocal)));
       const __m128i step = _mm_unpackhi_epi64(packed, packed);
       do {
         // Adding the lowest open bit carries through the lowest run: what is left is the rest,
@@ -324,6 +332,15 @@ void window_triangle(const Frame& f, int32_t xbase, const NarrowCorner& top, con
   });
 }
 
+// Narrows rows y0..y1 to those from the first to the last that covered(y) says still have a clear
+// pixel of the face's box; false when none has.
+template <typename Covered>
+SPHERE_INLINE bool trim_covered_rows(int32_t& y0, int32_t& y1, Covered covered) {
+  while (y0 <= y1 && covered(y0)) ++y0;
+  while (y1 > y0 && covered(y1)) --y1;
+  return y0 <= y1;
+}
+
 int32_t min3(int32_t a, int32_t b, int32_t c) {
   const int32_t ab = a < b ? a : b;
   return ab < c ? ab : c;
@@ -362,9 +379,7 @@ bool raster_triangle_narrow(const RasterTarget& target, const NarrowCorner& c0, 
     auto covered = [&](int32_t y) { return (box & ~sphere_raster::load_window(column + y * kCoverageRowBytes)) == 0; };
     int32_t y0 = top.y < 0 ? 0 : top.y;
     int32_t y1 = bottom.y > kSphereFrameHeight - 1 ? kSphereFrameHeight - 1 : bottom.y;
-    while (y0 <= y1 && covered(y0)) ++y0;
-    while (y1 > y0 && covered(y1)) --y1;
-    if (y0 > y1) return true;
+    if (!trim_covered_rows(y0, y1, covered)) return true;
     f.firstRow = y0;
     f.lastRow = y1;
     window_triangle(f, xbase, top, middle, bottom);
@@ -384,13 +399,11 @@ bool raster_triangle_narrow(const RasterTarget& target, const NarrowCorner& c0, 
       auto covered = [&](int32_t y) {
         return (mask & ~(sphere_raster::load_window(column + y * kCoverageRowBytes) >> shift)) == 0;
       };
-      while (y0 <= y1 && covered(y0)) ++y0;
-      while (y1 > y0 && covered(y1)) --y1;
+      if (!trim_covered_rows(y0, y1, covered)) return true;
     } else {
-      while (y0 <= y1 && !sphere_raster::any_clear(*f.coverage, y0, x0, x1)) ++y0;
-      while (y1 > y0 && !sphere_raster::any_clear(*f.coverage, y1, x0, x1)) --y1;
+      auto covered = [&](int32_t y) { return !sphere_raster::any_clear(*f.coverage, y, x0, x1); };
+      if (!trim_covered_rows(y0, y1, covered)) return true;
     }
-    if (y0 > y1) return true;
     f.firstRow = y0;
     f.lastRow = y1;
   }

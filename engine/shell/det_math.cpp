@@ -186,7 +186,6 @@ double det_exp2(double x) {
   return std::ldexp(e, static_cast<int>(k));
 }
 
-
 // Two arguments at a time: every lane runs the very operations of the scalar code in the same
 // order (nothing fused, no reassociation), and where the scalar code branches, both sides are
 // worked out and each lane keeps its own. A pair that meets any special case (non-finite, huge,
