@@ -108,6 +108,36 @@ bool at_boundary(Voice& v, const Sample& s, uint64_t position) {
   return false;
 }
 
+// A voice that would add only zeros: no ramp pending, target and current gains all 0 (a current
+// gain below 1/256 would still sound on an odd last frame).
+inline bool is_silent(const Voice& v) {
+  return (v.targetLeft | v.targetRight | v.currentLeft | v.currentRight) == 0 && v.rampFramesLeft <= 0;
+}
+
+// A silent voice inside a forward loop, frames ahead at once. Every pass boundary only subtracts
+// whole loop lengths, which leaves bit 0 and the steps alone, so the passes end where the
+// unwrapped position, brought back into the loop, lies. False when the voice is not in that state
+// (a position past the loop end, a loop beyond 2^24 samples, a position that would not fit).
+bool skip_silent_loop(Voice& v, const Sample& s, int32_t frames) {
+  if (s.loopType != 2 || s.loopLength == 0 || v.direction != 1) return false;
+  uint64_t end = uint64_t{s.loopStart} + s.loopLength;
+  if (end >= (uint64_t{1} << 24) || v.samplePosition > end) return false;
+  uint64_t step = uint64_t{v.stepInteger} << 32 | v.stepFraction;
+  uint64_t first, span, position;  // advance_position, with every overflow refused
+  if (__builtin_add_overflow(position_of(v) & ~uint64_t{1}, step, &first) ||
+      __builtin_mul_overflow(static_cast<uint64_t>(frames - 1), step & ~uint64_t{1}, &span) ||
+      __builtin_add_overflow(first, span, &position))
+    return false;
+  uint64_t integer = position >> 32;
+  if (integer >= end) integer = s.loopStart + (integer - s.loopStart) % s.loopLength;
+  v.samplePosition = static_cast<uint32_t>(integer);
+  v.fraction = static_cast<uint32_t>(position);
+  // What the passes would have left behind.
+  v.lastTargetLeft = v.lastTargetRight = 0;
+  v.rampStepLeft = v.rampStepRight = 0.0f;
+  return true;
+}
+
 }  // namespace
 
 void mix_voice(Voice* voice, MixRamp ramp, float* destination, int32_t frames) {
@@ -115,6 +145,7 @@ void mix_voice(Voice* voice, MixRamp ramp, float* destination, int32_t frames) {
   int32_t cursor = 0;
   while (cursor < frames && v.sample) {
     const Sample& s = *v.sample;
+    if (is_silent(v) && skip_silent_loop(v, s, frames - cursor)) return;
     int32_t cnt = frames - cursor;
     uint64_t position = position_of(v);
     uint64_t step = uint64_t{v.stepInteger} << 32 | v.stepFraction;

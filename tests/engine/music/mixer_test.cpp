@@ -245,6 +245,66 @@ TEST(Mixer, SilentVoicesAdvanceExactlyLikeAudibleOnes) {
   }
 }
 
+// Silent voices in short forward loops skip their passes; the positions must still be those of
+// the pass-by-pass walk (a current gain of 1/256 keeps a voice on it while adding nothing
+// audible) and of the plain per-frame rule, with loops shorter than one step, odd steps, starts
+// before the loop or on its end, and blocks of every parity.
+TEST(Mixer, SilentVoicesInShortForwardLoopsSkipToTheSamePositions) {
+  const uint64_t steps[] = {0x5E000123ull, (1ull << 32) | 0x80000001ull, 3ull << 32, (7ull << 32) | 0x2468ACE1u,
+                            0x0000A001ull};
+  const uint32_t loops[][2] = {{0, 1}, {0, 2}, {5, 3}, {40, 17}, {0, 64}};
+  const int32_t blocks[] = {1, 2, 7, 884, 1001, 33};
+  std::vector<int16_t> values(128, 3);
+  for (const auto& loop : loops) {
+    TestSample s(values, 2, loop[0], loop[1]);
+    const uint64_t end = uint64_t{loop[0]} + loop[1];
+    for (uint64_t step : steps) {
+      for (uint32_t start : {0u, loop[0], static_cast<uint32_t>(end)}) {
+        Voice quiet = steady_voice(&s.sample, 0, 0, static_cast<uint32_t>(step >> 32), static_cast<uint32_t>(step));
+        quiet.samplePosition = start;
+        quiet.fraction = 0xFFFFFFFFu;
+        quiet.lastTargetLeft = 9;  // as after a fade: the passes reset these
+        quiet.rampStepLeft = 0.5f;
+        Voice walked = quiet;
+        walked.currentLeft = 1;
+        uint64_t p = uint64_t{start} << 32 | quiet.fraction;
+        std::vector<float> out(2 * 1001, 0.0f);
+        for (int32_t frames : blocks) {
+          mix_voice(&quiet, Ramp, out.data(), frames);
+          mix_voice(&walked, Ramp, out.data(), frames);
+          for (int32_t i = 0; i < frames; ++i) {
+            p = (p & ~1ull) + step;
+            uint64_t integer = p >> 32;
+            if (integer >= end) p = (loop[0] + (integer - loop[0]) % loop[1]) << 32 | (p & 0xFFFFFFFFu);
+          }
+          ASSERT_EQ(quiet.sample, &s.sample);
+          ASSERT_EQ(quiet.samplePosition, walked.samplePosition) << loop[1] << " step " << step << " start " << start;
+          ASSERT_EQ(quiet.fraction, walked.fraction) << loop[1] << " step " << step << " start " << start;
+          ASSERT_EQ(uint64_t{quiet.samplePosition} << 32 | quiet.fraction, p) << loop[1] << " step " << step;
+          ASSERT_EQ(quiet.lastTargetLeft, walked.lastTargetLeft);
+          ASSERT_EQ(quiet.rampStepLeft, walked.rampStepLeft);
+        }
+        for (float value : out) ASSERT_LT(value, 0.001f);
+      }
+    }
+  }
+  // A start past the loop's end (an offset into the tail) plays on to the sample's end first.
+  TestSample tail(values, 2, 10, 20);
+  Voice quiet = steady_voice(&tail.sample, 0, 0, 1);
+  quiet.samplePosition = 60;
+  Voice walked = quiet;
+  walked.currentRight = 1;
+  std::vector<float> out(2 * 200, 0.0f);
+  for (int32_t frames : {50, 100, 200}) {
+    mix_voice(&quiet, Ramp, out.data(), frames);
+    mix_voice(&walked, Ramp, out.data(), frames);
+    ASSERT_EQ(quiet.samplePosition, walked.samplePosition) << frames;
+    ASSERT_EQ(quiet.fraction, walked.fraction) << frames;
+  }
+  // 68 frames reach the end (128 -> 28), the other 282 go round the loop.
+  EXPECT_EQ(walked.samplePosition, 10u + (28u - 10u + 282u) % 20u);
+}
+
 // The packed loops (two and four frames an iteration) against the per-frame formula, bit for bit:
 // every frame count from 0 to 40, forward and backward steps, odd and even step fractions.
 TEST(MixerKernels, PackedLoopsGiveTheBitsOfThePerFrameFormula) {
