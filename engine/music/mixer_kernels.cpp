@@ -69,6 +69,8 @@ uint64_t mix_constant_pairs(const int16_t* data, uint64_t position, uint64_t ste
 // each step, so p(n+1) = p(n) + (step & ~1) for n >= 1): the weights come from four 64-bit lanes
 // advanced by one add, (fraction / 2) x 2^-31 built exactly by placing the 31 bits in the
 // mantissa of 2^21 and subtracting 2^21. Each frame's two neighbours are read as one 32-bit word.
+// The lanes hold frames 0, 2 | 1, 3: duplicating within each 128-bit half then gives the values
+// in the order of the output pairs, which are converted straight from and to memory.
 __attribute__((target("avx2"))) uint64_t mix_constant_quads(const int16_t* data, uint64_t position, uint64_t step,
                                                   float* out, int32_t quads, float gL, float gR) {
   if (quads <= 0) return position;
@@ -79,8 +81,8 @@ __attribute__((target("avx2"))) uint64_t mix_constant_quads(const int16_t* data,
   const uint64_t stride = step & ~uint64_t{1};
   uint64_t p0 = position;
   uint64_t p1 = (p0 & ~uint64_t{1}) + step;
-  // lanes: frames 0..3 of the first quad; later quads: +4*stride (the first frame is off the progression)
-  __m256i lanes = _mm256_set_epi64x((int64_t)(p1 + 2 * stride), (int64_t)(p1 + stride), (int64_t)p1, (int64_t)p0);
+  // lanes: frames 0, 2, 1, 3 of the first quad; later quads: +4*stride (frame 0 is off the progression)
+  __m256i lanes = _mm256_set_epi64x((int64_t)(p1 + 2 * stride), (int64_t)p1, (int64_t)(p1 + stride), (int64_t)p0);
   const __m256i advance4 = _mm256_set1_epi64x((int64_t)(4 * stride));
   uint64_t q = p1 + 3 * stride;  // frame 4
   uint32_t i0 = (uint32_t)(p0 >> 32), i1 = (uint32_t)(p1 >> 32), i2 = (uint32_t)((p1 + stride) >> 32),
@@ -91,7 +93,7 @@ __attribute__((target("avx2"))) uint64_t mix_constant_quads(const int16_t* data,
     std::memcpy(&b, data + i1, 4);
     std::memcpy(&c, data + i2, 4);
     std::memcpy(&d, data + i3, 4);
-    __m128i x = _mm_set_epi32(d, c, b, a);
+    __m128i x = _mm_set_epi32(d, b, c, a);
     __m128i s0 = _mm_srai_epi32(_mm_slli_epi32(x, 16), 16);
     __m128i s1 = _mm_srai_epi32(x, 16);
     __m256d w = _mm256_sub_pd(_mm256_castsi256_pd(_mm256_or_si256(_mm256_and_si256(_mm256_srli_epi64(lanes, 1), low31), exponent)), offset);
@@ -101,14 +103,12 @@ __attribute__((target("avx2"))) uint64_t mix_constant_quads(const int16_t* data,
     i1 = (uint32_t)(q >> 32); q += stride;
     i2 = (uint32_t)(q >> 32); q += stride;
     i3 = (uint32_t)(q >> 32); q += stride;
-    __m128 lo = _mm_loadu_ps(out), hi = _mm_loadu_ps(out + 4);
-    __m256d A = _mm256_cvtps_pd(_mm_movelh_ps(lo, hi));  // L0 R0 L2 R2
-    __m256d B = _mm256_cvtps_pd(_mm_movehl_ps(hi, lo));  // L1 R1 L3 R3
-    A = _mm256_add_pd(A, _mm256_mul_pd(_mm256_movedup_pd(v), gains));
-    B = _mm256_add_pd(B, _mm256_mul_pd(_mm256_permute_pd(v, 0xF), gains));
-    __m128 Af = _mm256_cvtpd_ps(A), Bf = _mm256_cvtpd_ps(B);
-    _mm_storeu_ps(out, _mm_movelh_ps(Af, Bf));
-    _mm_storeu_ps(out + 4, _mm_movehl_ps(Bf, Af));
+    __m256d A = _mm256_cvtps_pd(_mm_loadu_ps(out));      // L0 R0 L1 R1
+    __m256d B = _mm256_cvtps_pd(_mm_loadu_ps(out + 4));  // L2 R2 L3 R3
+    A = _mm256_add_pd(A, _mm256_mul_pd(_mm256_unpacklo_pd(v, v), gains));
+    B = _mm256_add_pd(B, _mm256_mul_pd(_mm256_unpackhi_pd(v, v), gains));
+    _mm_storeu_ps(out, _mm256_cvtpd_ps(A));
+    _mm_storeu_ps(out + 4, _mm256_cvtpd_ps(B));
     out += 8;
   }
   return p1 + (4 * (uint64_t)quads - 1) * stride;
