@@ -63,18 +63,22 @@ uint64_t mix_constant_pairs(const int16_t* data, uint64_t position, uint64_t ste
 
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
 #define ORVANE_MIXER_AVX2 1
-// Four frames an iteration on processors with AVX2 (chosen per pass, see mix_constant). Plain
-// AVX arithmetic without fused multiply-add, so every value is rounded as in the scalar code.
-// After the first frame the positions form an arithmetic progression (bit 0 is cleared before
-// each step, so p(n+1) = p(n) + (step & ~1) for n >= 1): the weights come from four 64-bit lanes
-// advanced by one add, (fraction / 2) x 2^-31 built exactly by placing the 31 bits in the
-// mantissa of 2^21 and subtracting 2^21. Each frame's two neighbours are read as one 32-bit word.
-// The lanes hold frames 0, 2 | 1, 3: duplicating within each 128-bit half then gives the values
-// in the order of the output pairs, which are converted straight from and to memory.
-__attribute__((target("avx2"))) uint64_t mix_constant_quads(const int16_t* data, uint64_t position, uint64_t step,
-                                                  float* out, int32_t quads, float gL, float gR) {
+// Four frames an iteration on processors with AVX2 (chosen per pass, see mix_constant and
+// mix_ramp). Plain AVX arithmetic without fused multiply-add, so every value is rounded as in the
+// scalar code. After the first frame the positions form an arithmetic progression (bit 0 is
+// cleared before each step, so p(n+1) = p(n) + (step & ~1) for n >= 1): the weights come from
+// four 64-bit lanes advanced by one add, (fraction / 2) x 2^-31 built exactly by placing the 31
+// bits in the mantissa of 2^21 and subtracting 2^21. Each frame's two neighbours are read as one
+// 32-bit word. The lanes hold frames 0, 2 | 1, 3: duplicating within each 128-bit half then gives
+// the values in the order of the output pairs, which are converted straight from and to memory.
+// Ramping gains grow by one float add per frame, in frame order, as in the one-frame loop.
+template <bool Ramping>
+__attribute__((target("avx2"))) uint64_t mix_quads(const int16_t* data, uint64_t position, uint64_t step, float* out,
+                                                   int32_t quads, float* gL, float* gR, float incL, float incR) {
   if (quads <= 0) return position;
-  const __m256d gains = _mm256_set_pd(gR, gL, gR, gL);
+  __m128 gains = _mm_set_ps(0.0f, 0.0f, *gR, *gL);
+  const __m128 increments = _mm_set_ps(0.0f, 0.0f, incR, incL);
+  const __m256d fixedGains = _mm256_cvtps_pd(_mm_movelh_ps(gains, gains));
   const __m256i low31 = _mm256_set1_epi64x(0x7FFFFFFF);
   const __m256i exponent = _mm256_set1_epi64x(0x4140000000000000);
   const __m256d offset = _mm256_set1_pd(2097152.0);
@@ -103,13 +107,26 @@ __attribute__((target("avx2"))) uint64_t mix_constant_quads(const int16_t* data,
     i1 = (uint32_t)(q >> 32); q += stride;
     i2 = (uint32_t)(q >> 32); q += stride;
     i3 = (uint32_t)(q >> 32); q += stride;
+    __m256d gains01 = fixedGains, gains23 = fixedGains;
+    if constexpr (Ramping) {
+      __m128 g1 = _mm_add_ps(gains, increments);
+      __m128 g2 = _mm_add_ps(g1, increments);
+      __m128 g3 = _mm_add_ps(g2, increments);
+      gains01 = _mm256_cvtps_pd(_mm_movelh_ps(gains, g1));
+      gains23 = _mm256_cvtps_pd(_mm_movelh_ps(g2, g3));
+      gains = _mm_add_ps(g3, increments);
+    }
     __m256d A = _mm256_cvtps_pd(_mm_loadu_ps(out));      // L0 R0 L1 R1
     __m256d B = _mm256_cvtps_pd(_mm_loadu_ps(out + 4));  // L2 R2 L3 R3
-    A = _mm256_add_pd(A, _mm256_mul_pd(_mm256_unpacklo_pd(v, v), gains));
-    B = _mm256_add_pd(B, _mm256_mul_pd(_mm256_unpackhi_pd(v, v), gains));
+    A = _mm256_add_pd(A, _mm256_mul_pd(_mm256_unpacklo_pd(v, v), gains01));
+    B = _mm256_add_pd(B, _mm256_mul_pd(_mm256_unpackhi_pd(v, v), gains23));
     _mm_storeu_ps(out, _mm256_cvtpd_ps(A));
     _mm_storeu_ps(out + 4, _mm256_cvtpd_ps(B));
     out += 8;
+  }
+  if constexpr (Ramping) {
+    *gL = _mm_cvtss_f32(gains);
+    *gR = _mm_cvtss_f32(_mm_shuffle_ps(gains, gains, 1));
   }
   return p1 + (4 * (uint64_t)quads - 1) * stride;
 }
@@ -177,7 +194,7 @@ uint64_t mix_constant(const int16_t* data, uint64_t position, uint64_t step, flo
 #if defined(ORVANE_MIXER_AVX2)
   if (pairs >= 2 && __builtin_cpu_supports("avx2")) {
     int32_t quads = pairs >> 1;
-    position = mix_constant_quads(data, position, step, out, quads, gL, gR);
+    position = mix_quads<false>(data, position, step, out, quads, &gL, &gR, 0.0f, 0.0f);
     out += 8 * static_cast<int64_t>(quads);
     cnt -= 4 * quads;
     pairs = cnt >> 1;
@@ -197,6 +214,14 @@ uint64_t mix_constant(const int16_t* data, uint64_t position, uint64_t step, flo
 uint64_t mix_ramp(const int16_t* data, uint64_t position, uint64_t step, float* out, int32_t cnt, float* cL,
                   float* cR, float incL, float incR) {
   if (*cL == 0.0f && *cR == 0.0f && incL == 0.0f && incR == 0.0f) return advance_position(position, step, cnt);
+#if defined(ORVANE_MIXER_AVX2)
+  if (cnt >= 4 && __builtin_cpu_supports("avx2")) {
+    int32_t quads = cnt >> 2;
+    position = mix_quads<true>(data, position, step, out, quads, cL, cR, incL, incR);
+    out += 8 * static_cast<int64_t>(quads);
+    cnt -= 4 * quads;
+  }
+#endif
   return mix_ramp_frames(data, position, step, out, cnt, cL, cR, incL, incR);
 }
 
