@@ -238,6 +238,11 @@ void apply_panning(const Channel* c, Voice* v) {
 }
 
 void apply_frequency(const Channel* c, Voice* v, const Module* m) {
+  // The step depends only on the period, its offset and the module's table.
+  if (v->stepKnown && v->stepPeriod == c->period && v->stepPeriodOffset == c->periodOffset) return;
+  v->stepKnown = true;
+  v->stepPeriod = c->period;
+  v->stepPeriodOffset = c->periodOffset;
   int32_t f = period_frequency(m, c->period, c->periodOffset);
   if (f < 100) f = 100;
   uint32_t frequency = static_cast<uint32_t>(f);

@@ -20,6 +20,10 @@ struct Voice {
   int32_t currentLeft, currentRight;  // gain x 256
   float rampStepLeft, rampStepRight;  // per frame, 1.0 = gain 255
   int32_t rampFramesLeft;
+  // The period and offset the step was last worked out for (the player skips the exponential
+  // when neither changed); valid only when stepKnown.
+  int32_t stepPeriod, stepPeriodOffset;
+  bool stepKnown;
 };
 
 constexpr int VoiceCount = 64;

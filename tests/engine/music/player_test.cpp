@@ -281,6 +281,42 @@ TEST_F(PlayerTest, LinearAndAmigaPeriodsAndSteps) {
   EXPECT_GT(amiga_period(48, 64), amiga_period(49, 0));
 }
 
+// The player skips the frequency when a voice's period and offset are unchanged; the step must
+// still follow every change: vibrato, portamento, arpeggio, a note moving to the partner voice
+// and back, with both period tables.
+TEST_F(PlayerTest, VoiceStepsFollowEveryPeriodChange) {
+  for (bool linear : {true, false}) {
+    XmBuilder b = simple_song(3);
+    b.linear(linear);
+    b.patterns()[0]
+        .cell(0, 0, C4, 1, 0, 0x4, 0x48)   // vibrato
+        .cell(1, 0, 0, 0, 0, 0x4, 0x00)
+        .cell(2, 0, 0, 0, 0, 0x1, 0x10)    // portamento up
+        .cell(3, 0, 0, 0, 0, 0x0, 0x47)    // arpeggio
+        .cell(4, 0, E4, 1)                 // to the partner voice
+        .cell(5, 0, C4, 1, 0, 0x2, 0x08)   // and back, portamento down
+        .cell(6, 0, 0, 0, 0, 0x3, 0x20)    // tone portamento towards C-4
+        .cell(7, 0, E4, 0, 0, 0x3, 0x20);
+    ASSERT_NE(load(b), nullptr);
+    int changes = 0;
+    uint64_t last = 0;
+    for (int tick = 0; tick < 8 * 3 + 2; ++tick) {
+      ticks(1);
+      const Channel& c = channel(0);
+      const Voice& v = *c.voice;
+      int32_t f = period_frequency(module_, c.period, c.periodOffset);
+      if (f < 100) f = 100;
+      uint64_t want = (uint64_t{static_cast<uint32_t>(f) / PlayerRate} << 32) |
+                      ((static_cast<uint64_t>(static_cast<uint32_t>(f) % PlayerRate) << 32) / PlayerRate);
+      uint64_t got = uint64_t{v.stepInteger} << 32 | v.stepFraction;
+      ASSERT_EQ(got, want) << (linear ? "linear" : "amiga") << " tick " << tick;
+      if (got != last) ++changes;
+      last = got;
+    }
+    EXPECT_GT(changes, 12) << (linear ? "linear" : "amiga");
+  }
+}
+
 TEST_F(PlayerTest, NotesOutsideTheTablesAreClamped) {
   XmBuilder b = simple_song(6);
   b.instruments()[0].samples[0].relativeNote = -24;
