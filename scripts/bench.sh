@@ -2,9 +2,11 @@
 # Builds and runs every benchmark on one core, then times the capture tool's start-up and measures
 # the peak memory of a whole-show capture (the figures in docs/performance.md come from here).
 # Arguments go to every benchmark program; REPS sets the repetitions (medians are reported).
+# On a fresh machine it first installs what the build, the peers and the module corpus need.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 export K417_ROOT=$PWD JOBS=$(nproc)
+scripts/setup.sh
 source scripts/checks/lib.sh
 build_preset linux
 for exe in build/linux/bench/*/bench_*; do
