@@ -16,9 +16,7 @@ constexpr int kCentreX = 160;
 constexpr int kCentreY = 100;
 constexpr int kLightThreshold = 100;  // normal z >= -27/127: the far half goes, with a margin
 
-bool in_narrow_range(int64_t value) {
-  return value > -sphere_raster::kNarrowLimit && value < sphere_raster::kNarrowLimit;
-}
+using sphere_raster::in_narrow_range;
 
 // Each corner's projection depends on its vertex alone, so it is made once per vertex.
 void project(SphereObject& object) {

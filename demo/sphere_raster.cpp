@@ -172,14 +172,10 @@ void triangle(const RasterTarget& target, const RasterCorner& top, const RasterC
   if (y2 != y1) fill_part<Int>(target, Edge<Int>(m, b, y1, y2), topBottom, y1, y2);
 }
 
-bool within(const RasterCorner& c, int64_t limit) {
-  auto in = [limit](int64_t value) { return value > -limit && value < limit; };
-  return in(c.x) && in(c.y) && in(c.u) && in(c.v) && in(c.ex) && in(c.ey);
-}
-
-NarrowCorner narrow(const RasterCorner& c) {
-  return {static_cast<int32_t>(c.x),  static_cast<int32_t>(c.y),  static_cast<int32_t>(c.u),
-          static_cast<int32_t>(c.v),  static_cast<int32_t>(c.ex), static_cast<int32_t>(c.ey)};
+bool narrow_enough(const RasterCorner& c) {
+  using sphere_raster::in_narrow_range;
+  return in_narrow_range(c.x) && in_narrow_range(c.y) && in_narrow_range(c.u) && in_narrow_range(c.v) &&
+         in_narrow_range(c.ex) && in_narrow_range(c.ey);
 }
 
 int64_t saturate(int64_t value, int64_t limit) { return value > limit ? limit : value < -limit ? -limit : value; }
@@ -203,8 +199,8 @@ void raster_triangle(const RasterTarget& target, const RasterCorner& c0, const R
   const RasterCorner* bottom = &c2;
   sphere_raster::sort_by_row(top, middle, bottom);
   // 2^20 x 64 leaves every sum and product of the walk inside 32 bits; 2^40 x 64 inside 64.
-  if (within(*top, kNarrowLimit) && within(*middle, kNarrowLimit) && within(*bottom, kNarrowLimit)) {
-    if (!raster_triangle_narrow(target, narrow(*top), narrow(*middle), narrow(*bottom))) {
+  if (narrow_enough(*top) && narrow_enough(*middle) && narrow_enough(*bottom)) {
+    if (!raster_triangle_narrow(target, narrow_corner(*top), narrow_corner(*middle), narrow_corner(*bottom))) {
       triangle<int32_t>(target, *top, *middle, *bottom);
     }
   } else {

@@ -10,6 +10,12 @@ struct NarrowCorner {
   int32_t x, y, u, v, ex, ey;
 };
 
+// A RasterCorner whose values all lie within +-2^20, in 32 bits.
+inline NarrowCorner narrow_corner(const RasterCorner& c) {
+  return {static_cast<int32_t>(c.x),  static_cast<int32_t>(c.y),  static_cast<int32_t>(c.u),
+          static_cast<int32_t>(c.v),  static_cast<int32_t>(c.ex), static_cast<int32_t>(c.ey)};
+}
+
 // Corners in any order: sorted by y here exactly as raster_triangle sorts them. False when this
 // build has no SSE2 walk: then the plain walk draws the triangle.
 bool raster_triangle_narrow(const RasterTarget& target, const NarrowCorner& c0, const NarrowCorner& c1,

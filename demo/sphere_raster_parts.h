@@ -15,6 +15,9 @@ constexpr int kFixedShift = 6;  // 26.6: six fractional bits
 // numerator below 2^19, within reach of a float reciprocal.
 constexpr int64_t kNarrowLimit = int64_t{1} << 20;
 constexpr int64_t kSmallAttributeRange = int64_t{1} << 13;
+// True when a value lies strictly within +-kNarrowLimit, as every value of a 32-bit walk must.
+inline bool in_narrow_range(int64_t value) { return value > -kNarrowLimit && value < kNarrowLimit; }
+
 // A window of coverage bits starts at a byte, so it holds at least 57 pixels from its first one.
 constexpr int32_t kWindowPixels = 57;
 

@@ -11,7 +11,7 @@
 
 namespace {
 
-void swap_faces(int* keys, int* order, int i, int j) {
+constexpr void swap_faces(int* keys, int* order, int i, int j) {
   const int key = keys[i];
   keys[i] = keys[j];
   keys[j] = key;
@@ -28,28 +28,30 @@ constexpr void hoare_partition(int* keys, int* order, int lo, int hi, int pivot,
     while (keys[i] < pivot) ++i;
     while (keys[j] > pivot) --j;
     if (i <= j) {
-      const int key = keys[i];
-      keys[i] = keys[j];
-      keys[j] = key;
-      const int face = order[i];
-      order[i] = order[j];
-      order[j] = face;
+      swap_faces(keys, order, i, j);
       ++i;
       --j;
     }
   }
 }
 
-// Bit p tells whether keys[p] (p < n <= 64) is at or above the pivot (atLeast) or at or below it
-// (atMost); bits from n on stay clear.
-struct KeyMasks {
+// The stops of the two scans over n <= 64 keys as bit masks: bit p of atLeast when keys[p] is at or
+// above the pivot (where a left scan stops), of atMost when at or below it (a right scan); bits
+// from n on stay clear. The swap loop takes the lowest left stop and the highest right stop and
+// drops each once used.
+struct Stops {
   uint64_t atLeast = 0, atMost = 0;
+  int n = 0;
+  int lowest() const { return atLeast ? __builtin_ctzll(atLeast) : n; }
+  int highest() const { return atMost ? 63 - __builtin_clzll(atMost) : -1; }
+  void drop_lowest() { atLeast &= atLeast - 1; }
+  void drop(int j) { atMost &= ~(uint64_t{1} << j); }
 };
 
 #if defined(__SSE2__)
 // Four keys per comparison, movemask gathering their sign bits. Whole groups of four only, so
 // nothing past keys[n - 1] is read; the last few keys take the scalar loop.
-KeyMasks build_masks(const int* keys, int n, int pivot) {
+Stops find_stops(const int* keys, int n, int pivot) {
   const __m128i p = _mm_set1_epi32(pivot);
   uint64_t below = 0, above = 0;
   int g = 0;
@@ -63,37 +65,30 @@ KeyMasks build_masks(const int* keys, int n, int pivot) {
     above |= static_cast<uint64_t>(keys[g] > pivot) << g;
   }
   const uint64_t used = ~uint64_t{0} >> (64 - n);
-  return {~below & used, ~above & used};
+  return {~below & used, ~above & used, n};
 }
 #else
-KeyMasks build_masks(const int* keys, int n, int pivot) {
-  KeyMasks m;
+Stops find_stops(const int* keys, int n, int pivot) {
+  Stops stops;
+  stops.n = n;
   for (int g = 0; g < n; ++g) {
-    m.atLeast |= static_cast<uint64_t>(keys[g] >= pivot) << g;
-    m.atMost |= static_cast<uint64_t>(keys[g] <= pivot) << g;
+    stops.atLeast |= static_cast<uint64_t>(keys[g] >= pivot) << g;
+    stops.atMost |= static_cast<uint64_t>(keys[g] <= pivot) << g;
   }
-  return m;
+  return stops;
 }
 #endif
-
-// The two sets as the swap loop walks them: the lowest left stop and the highest right stop, each
-// dropped once used.
-struct Stops {
-  uint64_t atLeast, atMost;
-  int n;
-  int lowest() const { return atLeast ? __builtin_ctzll(atLeast) : n; }
-  int highest() const { return atMost ? 63 - __builtin_clzll(atMost) : -1; }
-  void drop_lowest() { atLeast &= atLeast - 1; }
-  void drop(int j) { atMost &= ~(uint64_t{1} << j); }
-};
 
 // The same partitioning of n keys from lo on, without a branch per key. Between the scans every
 // key is still the original one, and what a scan meets beyond them a swap has put there, so the
 // k-th left scan stops at the k-th original key >= pivot from the left (or at the last right stop,
 // if that comes first) and the k-th right scan at the k-th original key <= pivot from the right
 // (or the last left stop). Both sets are bit masks made first; the pairs are then swapped until
-// they cross, and i and j end where the scans would leave them.
-void swap_stops(int* keys, int* order, int lo, int n, Stops stops, int& iOut, int& jOut) {
+// they cross, and i and j end where the scans would leave them. Parts of up to 64 keys only: larger
+// ones keep the plain scans, as their masks would not fit a register and the loop over words costs
+// more than the scans' mispredictions save.
+void mask_partition(int* keys, int* order, int lo, int n, int pivot, int& iOut, int& jOut) {
+  Stops stops = find_stops(keys + lo, n, pivot);
   int lastI = -1, lastJ = n;  // positions of the last swap, relative to lo
   for (;;) {
     if (lastI + 1 > lastJ - 1) {  // the loop ends before scanning again
@@ -116,13 +111,6 @@ void swap_stops(int* keys, int* order, int lo, int n, Stops stops, int& iOut, in
     stops.drop_lowest();
     stops.drop(j);
   }
-}
-
-// Parts of up to 64 keys. Larger ones keep the plain scans: their masks would not fit a register,
-// and the loop over words costs more than the scans' mispredictions save.
-void mask_partition(int* keys, int* order, int lo, int n, int pivot, int& i, int& j) {
-  const KeyMasks m = build_masks(keys + lo, n, pivot);
-  swap_stops(keys, order, lo, n, Stops{m.atLeast, m.atMost, n}, i, j);
 }
 
 constexpr int kMaskKeys = 64;

@@ -305,11 +305,7 @@ TEST(SphereRaster, TheThirtyTwoBitEntrySortsCornersAsThePlainWalkDoes) {
       const RasterCorner& b = k[order[1]];
       const RasterCorner& c = k[order[2]];
       SphereCanvas narrow, plain;
-      auto to32 = [](const RasterCorner& q) {
-        return NarrowCorner{static_cast<int32_t>(q.x), static_cast<int32_t>(q.y), static_cast<int32_t>(q.u),
-                            static_cast<int32_t>(q.v), static_cast<int32_t>(q.ex), static_cast<int32_t>(q.ey)};
-      };
-      if (!raster_triangle_narrow(narrow.target(), to32(a), to32(b), to32(c))) GTEST_SKIP() << "no SSE2 walk";
+      if (!raster_triangle_narrow(narrow.target(), narrow_corner(a), narrow_corner(b), narrow_corner(c))) GTEST_SKIP() << "no SSE2 walk";
       sphere_reference::triangle(plain.target(), a, b, c);
       EXPECT_GT(narrow.written(), 50);
       EXPECT_EQ(narrow.memory, plain.memory);
