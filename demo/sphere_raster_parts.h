@@ -23,11 +23,18 @@ constexpr int32_t kWindowPixels = 57;
 
 // The corners ordered top to bottom by three compare-and-swaps: corners with equal y keep their
 // order, which decides the edge the walk takes on a flat top or bottom (both walks must agree).
+// Written as selects: the corners' order is random, so branches here would mispredict often.
 template <typename Corner>
 inline void sort_by_row(const Corner*& top, const Corner*& middle, const Corner*& bottom) {
-  if (top->y > middle->y) std::swap(top, middle);
-  if (middle->y > bottom->y) std::swap(middle, bottom);
-  if (top->y > middle->y) std::swap(top, middle);
+  auto compare_swap = [](const Corner*& a, const Corner*& b) {
+    const uintptr_t pa = reinterpret_cast<uintptr_t>(a), pb = reinterpret_cast<uintptr_t>(b);
+    const uintptr_t flip = (pa ^ pb) & (uintptr_t{0} - static_cast<uintptr_t>(a->y > b->y));
+    a = reinterpret_cast<const Corner*>(pa ^ flip);
+    b = reinterpret_cast<const Corner*>(pb ^ flip);
+  };
+  compare_swap(top, middle);
+  compare_swap(middle, bottom);
+  compare_swap(top, middle);
 }
 
 inline int lowest_bit(uint64_t bits) { return __builtin_ctzll(bits); }  // bits != 0

@@ -9,6 +9,7 @@
 #include "demo/object_effect.h"
 #include "demo/sphere_draw.h"
 #include "demo/sphere_mesh.h"
+#include "demo/sphere_raster_narrow.h"
 #include "demo/sphere_reference.h"  // tests/demo: the plain walk
 #include "shell/tables.h"
 
@@ -55,6 +56,7 @@ void BM_ObjectEffect(benchmark::State& state) {
     state.SkipWithError("pixels differ from the plain rasteriser");
     return;
   }
+  state.SetLabel(narrow_walk_name(NarrowWalk::kWidest));
   uint32_t t = 0;
   for (auto _ : state) {
     scene.frame(mode, t);
@@ -65,13 +67,16 @@ void BM_ObjectEffect(benchmark::State& state) {
 }
 BENCHMARK(BM_ObjectEffect)->Arg(1)->Arg(2)->Arg(3)->Arg(4)->Unit(benchmark::kMicrosecond);
 
-// The stages of mode 2 (the most pixels) on one fixed frame.
+// The stages of mode 2 (the most pixels) on one fixed frame; the draw also through the SSE2 walk.
 void BM_Stage(benchmark::State& state) {
   Scene scene;
   SphereObject& o = *scene.object;
   const uint32_t t = 12340;
   scene.frame(2, t);
   const RasterTarget target{scene.work.data(), scene.texture.data(), scene.luma.data(), scene.shade.data()};
+  RasterTarget sse2 = target;
+  sse2.narrowWalk = NarrowWalk::kSse2;
+  if (state.range(0) >= 3) state.SetLabel(narrow_walk_name(state.range(0) == 3 ? NarrowWalk::kWidest : NarrowWalk::kSse2));
   for (auto _ : state) {
     switch (state.range(0)) {
       case 0:
@@ -84,14 +89,17 @@ void BM_Stage(benchmark::State& state) {
       case 2:
         sphere_sort(o);
         break;
-      default:
+      case 3:
         sphere_draw(o, target);
+        break;
+      default:
+        sphere_draw(o, sse2);
         break;
     }
     benchmark::ClobberMemory();
   }
 }
-BENCHMARK(BM_Stage)->ArgName("deform_normals_sort_draw")->DenseRange(0, 3)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Stage)->ArgName("deform_normals_sort_draw_drawsse2")->DenseRange(0, 4)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

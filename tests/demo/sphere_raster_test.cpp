@@ -91,7 +91,8 @@ TEST(SphereRaster, SpansAreClippedAtAllFourEdgesWithUnchangedTexturing) {
 TEST(SphereRaster, SkippingOffScreenRowsAndPixelsMatchesThePlainWalk) {
   std::mt19937 rng(417);
   auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
-  SphereCanvas fast, plain;
+  SphereCanvas fast, sse2, plain;
+  sse2.walk = NarrowWalk::kSse2;
   for (int n = 0; n < 400; ++n) {
     // A third small and on screen, a third straddling the edges, a third reaching far out.
     const int reach = n % 3 == 0 ? 0 : n % 3 == 1 ? 120 : 2500;
@@ -111,8 +112,10 @@ TEST(SphereRaster, SkippingOffScreenRowsAndPixelsMatchesThePlainWalk) {
     if (n % 11 == 0) k[0].y = k[1].y;  // horizontal top edges
     if (n % 13 == 0) k[2].x = k[0].x;  // vertical edges
     raster_triangle(fast.target(), k[0], k[1], k[2]);
+    raster_triangle(sse2.target(), k[0], k[1], k[2]);
     sphere_reference::triangle(plain.target(), k[0], k[1], k[2]);
     ASSERT_EQ(fast.memory, plain.memory) << "triangle " << n;
+    ASSERT_EQ(sse2.memory, plain.memory) << "triangle " << n << ", SSE2 walk";
   }
   EXPECT_GT(fast.written(), 64000 / 2);
   EXPECT_TRUE(fast.guards_intact());
@@ -199,12 +202,19 @@ namespace {
 void expect_coverage_matches_painting(const std::vector<std::array<RasterCorner, 3>>& faces) {
   SphereCanvas painted, covered;
   for (const auto& k : faces) raster_triangle(painted.target(), k[0], k[1], k[2]);
+  // The SSE2 walk first, then the widest one this processor runs (the same where that is SSE2).
   auto coverage = std::make_unique<RasterCoverage>();
-  RasterTarget target = covered.target();
-  target.coverage = coverage.get();
-  for (auto k = faces.rbegin(); k != faces.rend(); ++k) raster_triangle(target, (*k)[0], (*k)[1], (*k)[2]);
-  ASSERT_EQ(covered.memory, painted.memory);
-  EXPECT_TRUE(covered.guards_intact());
+  for (NarrowWalk walk : {NarrowWalk::kSse2, NarrowWalk::kWidest}) {
+    SCOPED_TRACE(narrow_walk_name(walk));
+    covered.clear();
+    *coverage = RasterCoverage{};
+    covered.walk = walk;
+    RasterTarget target = covered.target();
+    target.coverage = coverage.get();
+    for (auto k = faces.rbegin(); k != faces.rend(); ++k) raster_triangle(target, (*k)[0], (*k)[1], (*k)[2]);
+    ASSERT_EQ(covered.memory, painted.memory);
+    EXPECT_TRUE(covered.guards_intact());
+  }
   // Exactly the pixels some face reaches are marked, and nothing past the frame.
   for (int y = 0; y < 200; ++y) {
     for (int x = 0; x < 320; ++x) {
@@ -304,11 +314,14 @@ TEST(SphereRaster, TheThirtyTwoBitEntrySortsCornersAsThePlainWalkDoes) {
       const RasterCorner& a = k[order[0]];
       const RasterCorner& b = k[order[1]];
       const RasterCorner& c = k[order[2]];
-      SphereCanvas narrow, plain;
+      SphereCanvas narrow, sse2, plain;
+      sse2.walk = NarrowWalk::kSse2;
       if (!raster_triangle_narrow(narrow.target(), narrow_corner(a), narrow_corner(b), narrow_corner(c))) GTEST_SKIP() << "no SSE2 walk";
+      raster_triangle_narrow(sse2.target(), narrow_corner(a), narrow_corner(b), narrow_corner(c));
       sphere_reference::triangle(plain.target(), a, b, c);
       EXPECT_GT(narrow.written(), 50);
       EXPECT_EQ(narrow.memory, plain.memory);
+      EXPECT_EQ(sse2.memory, plain.memory);
       // The orders do matter here: drawing the first order's corners gives other pixels.
       SphereCanvas first;
       sphere_reference::triangle(first.target(), k[0], k[1], k[2]);
