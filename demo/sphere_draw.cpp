@@ -2,6 +2,7 @@
 // Walked nearest first over a coverage map (the same pixels); corners behind the camera saturate.
 #include "demo/sphere_draw.h"
 
+#include <cstddef>
 #include <cstring>
 
 #include "demo/sphere_raster_narrow.h"
@@ -29,19 +30,37 @@ void project(SphereObject& object) {
     s.depth = depth;
     s.x = kCentreX + sphere_trunc_wide(vertex.rx * kFocalLength * inverse);
     s.y = kCentreY + sphere_trunc_wide(vertex.ry * kFocalLength * inverse);
+    s.x32 = static_cast<int32_t>(s.x);
+    s.y32 = static_cast<int32_t>(s.y);
     s.ex = sphere_trunc(vertex.nx * 128.0f + 128.0f);
     s.ey = sphere_trunc(vertex.ny * 128.0f + 128.0f);
-    s.narrow = in_narrow_range(s.x) && in_narrow_range(s.y) && in_narrow_range(s.ex) && in_narrow_range(s.ey);
+    const bool narrow = in_narrow_range(s.x) && in_narrow_range(s.y) && in_narrow_range(s.ex) && in_narrow_range(s.ey);
+    s.outcode = static_cast<uint8_t>((depth > 0.0f ? 0 : kOutcodeBehind) | (s.x < 0 ? kOutcodeLeft : 0) |
+                                     (s.x >= kSphereFrameWidth ? kOutcodeRight : 0) | (s.y < 0 ? kOutcodeAbove : 0) |
+                                     (s.y >= kSphereFrameHeight ? kOutcodeBelow : 0) | (narrow ? 0 : kOutcodeWide));
   }
 }
 
-RasterCorner corner(const SphereScreen& s, int u, int v) { return {s.x, s.y, u, v, s.ex, s.ey}; }
-NarrowCorner narrow_corner(const SphereScreen& s, int u, int v) {
-  return {static_cast<int32_t>(s.x), static_cast<int32_t>(s.y), u, v, s.ex, s.ey};
+// The six texture coordinates of a face all within +-2^20 (the build gives 0..512; a face
+// could hold others).
+bool texels_narrow(const SphereFace& face) {
+  static_assert(offsetof(SphereFace, vc) == offsetof(SphereFace, ua) + 5 * sizeof(int), "ua..vc in a row");
+  const int* t = &face.ua;
+  bool narrow = true;
+  for (int i = 0; i < 6; ++i) narrow &= in_narrow_range(t[i]);
+  return narrow;
 }
 
-bool all_below(int64_t a, int64_t b, int64_t c, int64_t limit) { return a < limit && b < limit && c < limit; }
-bool all_from(int64_t a, int64_t b, int64_t c, int64_t limit) { return a >= limit && b >= limit && c >= limit; }
+NarrowCorner narrow_corner(const SphereScreen& s, int u, int v) { return {s.x32, s.y32, u, v, s.ex, s.ey}; }
+
+RasterCorner corner(const SphereScreen& s, int u, int v) { return {s.x, s.y, u, v, s.ex, s.ey}; }
+
+// Faces beyond the 32-bit walk's reach (corners behind the camera, in practice): the plain walk,
+// out of line so that the loop does not set up its corners for every face.
+__attribute__((noinline)) void draw_wide(const RasterTarget& target, const SphereScreen& a, const SphereScreen& b,
+                                         const SphereScreen& c, const SphereFace& face) {
+  raster_triangle(target, corner(a, face.ua, face.va), corner(b, face.ub, face.vb), corner(c, face.uc, face.vc));
+}
 
 }  // namespace
 
@@ -53,22 +72,17 @@ void sphere_draw(SphereObject& object, const RasterTarget& frame) {
   for (int i = object.faceCount - 1; i >= 0; --i) {
     const SphereFace& face = object.faces[object.order[i]];
     // Cheapest test first; the set of faces drawn does not depend on the order of the tests.
-    const int light = sphere_trunc(face.nz * 127.0f + 128.0f);
-    if (light <= kLightThreshold) continue;
+    // light = trunc(nz * 127 + 128) > 100 exactly when nz * 127 + 128 >= 101 (NaN fails both).
+    if (!(face.nz * 127.0f + 128.0f >= static_cast<float>(kLightThreshold + 1))) continue;
     const SphereScreen& a = object.screen[face.a];
     const SphereScreen& b = object.screen[face.b];
     const SphereScreen& c = object.screen[face.c];
-    if (!(a.depth > 0.0f || b.depth > 0.0f || c.depth > 0.0f)) continue;
-    if (all_below(a.y, b.y, c.y, 0) || all_from(a.y, b.y, c.y, kSphereFrameHeight)) continue;
-    if (all_below(a.x, b.x, c.x, 0) || all_from(a.x, b.x, c.x, kSphereFrameWidth)) continue;
-    // Texture coordinates come from the build (0..512); any face could hold others.
-    const bool narrow = a.narrow && b.narrow && c.narrow && in_narrow_range(face.ua) && in_narrow_range(face.ub) &&
-                        in_narrow_range(face.uc) && in_narrow_range(face.va) && in_narrow_range(face.vb) &&
-                        in_narrow_range(face.vc);
+    if ((a.outcode & b.outcode & c.outcode & ~kOutcodeWide) != 0) continue;
+    const bool narrow = ((a.outcode | b.outcode | c.outcode) & kOutcodeWide) == 0 && texels_narrow(face);
     if (narrow && raster_triangle_narrow(target, narrow_corner(a, face.ua, face.va), narrow_corner(b, face.ub, face.vb),
                                          narrow_corner(c, face.uc, face.vc))) {
       continue;
     }
-    raster_triangle(target, corner(a, face.ua, face.va), corner(b, face.ub, face.vb), corner(c, face.uc, face.vc));
+    draw_wide(target, a, b, c, face);
   }
 }

@@ -33,10 +33,23 @@ struct SphereFace {
 
 // A vertex as the camera sees it this frame; shared by every face that holds the vertex.
 struct SphereScreen {
-  int64_t x, y;  // pixels; saturated at +-2^40 for corners at or behind the camera
-  int ex, ey;    // environment coordinates from the vertex normal (0..256)
+  int64_t x, y;      // pixels; saturated at +-2^40 for corners at or behind the camera
+  int32_t x32, y32;  // x and y cut to 32 bits: meaningful without kOutcodeWide
+  int ex, ey;        // environment coordinates from the vertex normal (0..256)
   float depth;   // z' = rotated z + 550, never exactly 0
-  bool narrow;   // x, y, ex and ey all within +-2^20: the 32-bit walk takes the vertex's faces
+  uint8_t outcode;  // SphereOutcode bits
+};
+
+// Where a projected corner lies: a face whose three corners share one of the first five bits is
+// skipped (no corner in front of the camera, or all beyond one side of the frame), and one that
+// has kOutcodeWide at no corner may take the 32-bit walk.
+enum SphereOutcode : uint8_t {
+  kOutcodeBehind = 1,  // depth <= 0
+  kOutcodeLeft = 2,    // x < 0
+  kOutcodeRight = 4,   // x >= 320
+  kOutcodeAbove = 8,   // y < 0
+  kOutcodeBelow = 16,  // y >= 200
+  kOutcodeWide = 32,   // x, y, ex or ey beyond +-2^20
 };
 
 struct SphereObject {

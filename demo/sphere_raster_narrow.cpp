@@ -4,6 +4,7 @@
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#include <smmintrin.h>  // SSE4.1 intrinsics, for the AVX2 build only
 
 #include <array>
 #include <cstddef>
@@ -24,6 +25,7 @@ constexpr std::array<uint64_t, 64> make_masks(bool from) {
 constexpr std::array<uint64_t, 64> kFrom = make_masks(true);
 constexpr std::array<uint64_t, 64> kUpTo = make_masks(false);
 
+#define SPHERE_WALK_SSE41 0
 namespace walk_sse2 {
 #include "demo/sphere_raster_narrow_walk.inc"
 }  // namespace walk_sse2
@@ -36,6 +38,8 @@ namespace walk_sse2 {
 #define SPHERE_NARROW_AVX2 1
 #pragma GCC push_options
 #pragma GCC target("avx2,bmi,bmi2,lzcnt")
+#undef SPHERE_WALK_SSE41
+#define SPHERE_WALK_SSE41 1
 namespace walk_avx2 {
 #include "demo/sphere_raster_narrow_walk.inc"
 }  // namespace walk_avx2
