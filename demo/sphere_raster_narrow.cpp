@@ -51,22 +51,27 @@ bool processor_has_avx2() {
   return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") && __builtin_cpu_supports("bmi2") &&
          __builtin_cpu_supports("lzcnt");
 }
+// Asked once, when the program starts: a fact about the processor, never changed after.
+const bool kProcessorHasAvx2 = processor_has_avx2();
 }  // namespace
 #endif
 
-const char* narrow_walk_name(NarrowWalk walk) {
+namespace {
+bool walk_is_avx2(NarrowWalk walk) {
 #if defined(SPHERE_NARROW_AVX2)
-  static const bool avx2 = processor_has_avx2();
-  if (walk == NarrowWalk::kWidest && avx2) return "avx2";
+  return walk == NarrowWalk::kWidest && kProcessorHasAvx2;
+#else
+  return false;
 #endif
-  return "sse2";
 }
+}  // namespace
+
+const char* narrow_walk_name(NarrowWalk walk) { return walk_is_avx2(walk) ? "avx2" : "sse2"; }
 
 bool raster_triangle_narrow(const RasterTarget& target, const NarrowCorner& c0, const NarrowCorner& c1,
                             const NarrowCorner& c2) {
 #if defined(SPHERE_NARROW_AVX2)
-  static const bool avx2 = processor_has_avx2();
-  if (target.narrowWalk == NarrowWalk::kWidest && avx2) return walk_avx2::draw(target, c0, c1, c2);
+  if (walk_is_avx2(target.narrowWalk)) return walk_avx2::draw(target, c0, c1, c2);
 #endif
   return walk_sse2::draw(target, c0, c1, c2);
 }
