@@ -23,7 +23,8 @@ constexpr int32_t kWindowPixels = 57;
 
 // The corners ordered top to bottom by three compare-and-swaps: corners with equal y keep their
 // order, which decides the edge the walk takes on a flat top or bottom (both walks must agree).
-// Written as selects: the corners' order is random, so branches here would mispredict often.
+// Swapped through masks, not branches: the corners come in no particular order, and a branch
+// here would often go the wrong way.
 template <typename Corner>
 inline void sort_by_row(const Corner*& top, const Corner*& middle, const Corner*& bottom) {
   auto compare_swap = [](const Corner*& a, const Corner*& b) {

@@ -2,6 +2,7 @@
 // A guarded canvas catches any write outside the 320x200 frame.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 
 #include "demo/object_effect.h"
@@ -62,6 +63,24 @@ TEST(SphereDraw, FacesTurnedAwayBeyondTheLightThresholdAreCulled) {
   EXPECT_EQ(face.draw(c), 0);
   face.object->faces[0].nz = 0.0f;  // a degenerate face has a zero normal and is drawn
   EXPECT_EQ(face.draw(c), full);
+
+  // Every float normal around the threshold, where nz * 127 + 128 crosses 101, decides as the
+  // truncated light does; so do the values no real normal takes.
+  int drawn = 0, culled = 0;
+  for (float nz = -0.21262f; nz < -0.21258f; nz = std::nextafter(nz, 0.0f)) {
+    face.object->faces[0].nz = nz;
+    const bool lit = static_cast<int>(nz * 127.0f + 128.0f) > 100;
+    ASSERT_EQ(face.draw(c), lit ? full : 0) << nz;
+    (lit ? drawn : culled) += 1;
+  }
+  EXPECT_GT(drawn, 1000);
+  EXPECT_GT(culled, 1000);
+  face.object->faces[0].nz = std::nanf("");
+  EXPECT_EQ(face.draw(c), 0);
+  face.object->faces[0].nz = INFINITY;
+  EXPECT_EQ(face.draw(c), full);
+  face.object->faces[0].nz = -INFINITY;
+  EXPECT_EQ(face.draw(c), 0);
 }
 
 TEST(SphereDraw, ProjectionCentresTheObjectWithFocalLength256AtDistance550) {
