@@ -35,85 +35,103 @@ constexpr void hoare_partition(int* keys, int* order, int lo, int hi, int pivot,
   }
 }
 
-// The stops of the two scans over n <= 64 keys as bit masks: bit p of atLeast when keys[p] is at or
-// above the pivot (where a left scan stops), of atMost when at or below it (a right scan); bits
-// from n on stay clear. The swap loop takes the lowest left stop and the highest right stop and
-// drops each once used.
-struct Stops {
-  uint64_t atLeast = 0, atMost = 0;
-  int n = 0;
-  int lowest() const { return atLeast ? __builtin_ctzll(atLeast) : n; }
-  int highest() const { return atMost ? 63 - __builtin_clzll(atMost) : -1; }
-  void drop_lowest() { atLeast &= atLeast - 1; }
-  void drop(int j) { atMost &= ~(uint64_t{1} << j); }
-};
-
+// The stops of the two scans as bit masks, 64 keys to a word: bit p of atLeast when keys[p] is at
+// or above the pivot (where a left scan stops), of atMost when at or below it (a right scan); bits
+// from n on stay clear. n >= 4 (smaller parts never get here).
 #if defined(__SSE2__)
-// Four keys per comparison, movemask gathering their sign bits. Whole groups of four only, so
-// nothing past keys[n - 1] is read; the last few keys take the scalar loop.
-Stops find_stops(const int* keys, int n, int pivot) {
+// Four keys per comparison, movemask gathering their sign bits; a word's sixteen groups in a loop
+// of fixed length wherever the word is whole. The last n % 4 keys are the top ones of the group of
+// the last four keys, which overlaps the group before it: nothing past keys[n - 1] is read.
+void find_stops(const int* keys, int n, int pivot, uint64_t* atLeast, uint64_t* atMost) {
   const __m128i p = _mm_set1_epi32(pivot);
-  uint64_t below = 0, above = 0;
-  int g = 0;
-  for (; g + 4 <= n; g += 4) {
-    const __m128i k = _mm_loadu_si128(reinterpret_cast<const __m128i*>(keys + g));
-    below |= static_cast<uint64_t>(_mm_movemask_ps(_mm_castsi128_ps(_mm_cmplt_epi32(k, p)))) << g;
-    above |= static_cast<uint64_t>(_mm_movemask_ps(_mm_castsi128_ps(_mm_cmpgt_epi32(k, p)))) << g;
+  auto stops = [&p](const int* four, uint64_t& least, uint64_t& most) {
+    const __m128i k = _mm_loadu_si128(reinterpret_cast<const __m128i*>(four));
+    least = static_cast<uint64_t>(_mm_movemask_ps(_mm_castsi128_ps(_mm_cmplt_epi32(k, p))) ^ 15);
+    most = static_cast<uint64_t>(_mm_movemask_ps(_mm_castsi128_ps(_mm_cmpgt_epi32(k, p))) ^ 15);
+  };
+  const int groups = n / 4;
+  const int words = (n + 63) / 64;
+  for (int w = 0; w < words; ++w) {
+    const int inWord = groups - 16 * w < 16 ? groups - 16 * w : 16;
+    uint64_t least = 0, most = 0;
+    for (int g = 0; g < inWord; ++g) {
+      uint64_t l, m;
+      stops(keys + 64 * w + 4 * g, l, m);
+      least |= l << (4 * g);
+      most |= m << (4 * g);
+    }
+    atLeast[w] = least;
+    atMost[w] = most;
   }
-  for (; g < n; ++g) {
-    below |= static_cast<uint64_t>(keys[g] < pivot) << g;
-    above |= static_cast<uint64_t>(keys[g] > pivot) << g;
-  }
-  const uint64_t used = ~uint64_t{0} >> (64 - n);
-  return {~below & used, ~above & used, n};
+  const int rest = n % 4;
+  uint64_t l, m;
+  stops(keys + n - 4, l, m);
+  // Those keys share key n - 1's word (with n % 4 == 0 nothing is added to it).
+  atLeast[(n - 1) / 64] |= (l >> (4 - rest)) << ((n - rest) % 64);
+  atMost[(n - 1) / 64] |= (m >> (4 - rest)) << ((n - rest) % 64);
 }
 #else
-Stops find_stops(const int* keys, int n, int pivot) {
-  Stops stops;
-  stops.n = n;
+void find_stops(const int* keys, int n, int pivot, uint64_t* atLeast, uint64_t* atMost) {
+  for (int w = 0; w < (n + 63) / 64; ++w) atLeast[w] = atMost[w] = 0;
   for (int g = 0; g < n; ++g) {
-    stops.atLeast |= static_cast<uint64_t>(keys[g] >= pivot) << g;
-    stops.atMost |= static_cast<uint64_t>(keys[g] <= pivot) << g;
+    atLeast[g / 64] |= static_cast<uint64_t>(keys[g] >= pivot) << (g % 64);
+    atMost[g / 64] |= static_cast<uint64_t>(keys[g] <= pivot) << (g % 64);
   }
-  return stops;
 }
 #endif
 
-// The same partitioning of n keys from lo on, without a branch per key. Between the scans every
-// key is still the original one, and what a scan meets beyond them a swap has put there, so the
-// k-th left scan stops at the k-th original key >= pivot from the left (or at the last right stop,
-// if that comes first) and the k-th right scan at the k-th original key <= pivot from the right
-// (or the last left stop). Both sets are bit masks made first; the pairs are then swapped until
-// they cross, and i and j end where the scans would leave them. Parts of up to 64 keys only: larger
-// ones keep the plain scans, as their masks would not fit a register and the loop over words costs
-// more than the scans' mispredictions save.
-void mask_partition(int* keys, int* order, int lo, int n, int pivot, int& iOut, int& jOut) {
-  Stops stops = find_stops(keys + lo, n, pivot);
-  int lastI = -1, lastJ = n;  // positions of the last swap, relative to lo
-  for (;;) {
-    if (lastI + 1 > lastJ - 1) {  // the loop ends before scanning again
-      iOut = lo + lastI + 1;
-      jOut = lo + lastJ - 1;
-      return;
+constexpr int kStopWords = (kSphereMaxFaces + 63) / 64;
+
+struct Crossing {
+  int i, j;  // where the scans end, relative to the part's first key
+};
+
+// Positions are pointer-sized here, so that they index keys and order as they are.
+__attribute__((noinline)) Crossing mask_partition(int* keys, int* order, int n, int pivot) {
+  // A spare word above the left stops and one below the right ones each hold a stop beyond the
+  // keys (at 64 x words >= n, and at -1), so neither scan runs out of stops: meeting one of these
+  // ends the loop just as running out would, since i and j only count through min(i, lastJ) and
+  // max(j, lastI).
+  uint64_t atLeast[kStopWords + 1], rightWords[kStopWords + 1];
+  uint64_t* const atMost = rightWords + 1;
+  const int words = (n + 63) / 64;
+  find_stops(keys, n, pivot, atLeast, atMost);
+  atLeast[words] = 1;
+  rightWords[0] = uint64_t{1} << 63;
+  const uint64_t* leftWord = atLeast;
+  const uint64_t* rightWord = atMost + words - 1;
+  std::ptrdiff_t leftBase = 0, rightBase = 64 * (words - 1);
+  uint64_t left = *leftWord, right = *rightWord;
+  std::ptrdiff_t lastI = -1, lastJ = n;  // positions of the last swap
+  while (lastJ - lastI >= 2) {  // else the loop ends before scanning again
+    while (left == 0) {
+      left = *++leftWord;
+      leftBase += 64;
     }
-    const int left = stops.lowest();
-    const int right = stops.highest();
-    const int i = left < lastJ ? left : lastJ;
-    const int j = right > lastI ? right : lastI;
-    if (i > j) {
-      iOut = lo + i;
-      jOut = lo + j;
-      return;
+    while (right == 0) {
+      right = *--rightWord;
+      rightBase -= 64;
     }
-    swap_faces(keys, order, lo + i, lo + j);
+    const int rightBit = 63 - __builtin_clzll(right);
+    const std::ptrdiff_t leftStop = leftBase + __builtin_ctzll(left);
+    const std::ptrdiff_t rightStop = rightBase + rightBit;
+    const std::ptrdiff_t i = leftStop < lastJ ? leftStop : lastJ;
+    const std::ptrdiff_t j = rightStop > lastI ? rightStop : lastI;
+    if (i > j) return {static_cast<int>(i), static_cast<int>(j)};
+    // Here i and j are the two stops themselves: each is dropped once used.
+    const int key = keys[i];
+    keys[i] = keys[j];
+    keys[j] = key;
+    const int face = order[i];
+    order[i] = order[j];
+    order[j] = face;
     lastI = i;
     lastJ = j;
-    stops.drop_lowest();
-    stops.drop(j);
+    left &= left - 1;
+    right ^= uint64_t{1} << rightBit;
   }
+  return {static_cast<int>(lastI + 1), static_cast<int>(lastJ - 1)};
 }
-
-constexpr int kMaskKeys = 64;
 
 template <int N>
 struct SmallSort;
@@ -122,7 +140,7 @@ void sort_small(int* keys, int* order, int lo, const SmallSort<N>& table);
 bool sort_small_part(int* keys, int* order, int lo, int n);
 
 // Recursion goes into the smaller side so the depth stays logarithmic. With Shortcuts, parts of
-// 2..4 keys take their result from tables and parts up to 64 keys partition by bit masks; both give
+// 2..4 keys take their result from tables and larger ones partition by bit masks; both give
 // exactly what the plain partitioning gives (the tables are made from it).
 template <bool Shortcuts>
 constexpr void quicksort(int* keys, int* order, int lo, int hi) {
@@ -132,11 +150,9 @@ constexpr void quicksort(int* keys, int* order, int lo, int hi) {
     int i = 0, j = 0;
     if constexpr (Shortcuts) {
       if (sort_small_part(keys, order, lo, n)) return;
-      if (n <= kMaskKeys) {
-        mask_partition(keys, order, lo, n, pivot, i, j);
-      } else {
-        hoare_partition(keys, order, lo, hi, pivot, i, j);
-      }
+      const Crossing crossing = mask_partition(keys + lo, order + lo, n, pivot);
+      i = lo + crossing.i;
+      j = lo + crossing.j;
     } else {
       hoare_partition(keys, order, lo, hi, pivot, i, j);
     }
