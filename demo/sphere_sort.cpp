@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr void swap_faces(int* keys, int* order, int i, int j) {
+constexpr void swap_faces(int* keys, int* order, std::ptrdiff_t i, std::ptrdiff_t j) {
   const int key = keys[i];
   keys[i] = keys[j];
   keys[j] = key;
@@ -119,12 +119,7 @@ __attribute__((noinline)) Crossing mask_partition(int* keys, int* order, int n, 
     const std::ptrdiff_t j = rightStop > lastI ? rightStop : lastI;
     if (i > j) return {static_cast<int>(i), static_cast<int>(j)};
     // Here i and j are the two stops themselves: each is dropped once used.
-    const int key = keys[i];
-    keys[i] = keys[j];
-    keys[j] = key;
-    const int face = order[i];
-    order[i] = order[j];
-    order[j] = face;
+    swap_faces(keys, order, i, j);
     lastI = i;
     lastJ = j;
     left &= left - 1;
