@@ -1,5 +1,5 @@
-// The narrow-triangle walk in SSE2: an edge's u, v, ex, ey in 32-bit lanes, a pixel's in 16-bit.
-// Subtle: a pixel reads only bits 6..13 of each 26.6 value, so it keeps them mod 2^14, shifted by 2.
+// The narrow-triangle walk, built for SSE2 and, in x86-64 GCC builds, again for AVX2; one entry.
+// Subtle: the walk's one source is included twice, after every header, each time in its own namespace.
 #include "demo/sphere_raster_narrow.h"
 
 #if defined(__SSE2__)

@@ -37,7 +37,7 @@ constexpr void hoare_partition(int* keys, int* order, int lo, int hi, int pivot,
 
 // The stops of the two scans as bit masks, 64 keys to a word: bit p of atLeast when keys[p] is at
 // or above the pivot (where a left scan stops), of atMost when at or below it (a right scan); bits
-// from n on stay clear. n >= 4 (smaller parts never get here).
+// from n on stay clear. n >= 4 (parts of 2..4 keys never get here).
 #if defined(__SSE2__)
 // Four keys per comparison, movemask gathering their sign bits; a word's sixteen groups in a loop
 // of fixed length wherever the word is whole. The last n % 4 keys are the top ones of the group of
@@ -80,13 +80,21 @@ void find_stops(const int* keys, int n, int pivot, uint64_t* atLeast, uint64_t* 
 }
 #endif
 
+// Parts hold at most one key a face.
 constexpr int kStopWords = (kSphereMaxFaces + 63) / 64;
 
 struct Crossing {
   int i, j;  // where the scans end, relative to the part's first key
 };
 
-// Positions are pointer-sized here, so that they index keys and order as they are.
+// Hoare's partitioning of n keys (5 <= n <= kSphereMaxFaces) around pivot, without a branch per
+// key. Between the scans every key is still the original one, and what a scan meets beyond them a
+// swap has put there, so the k-th left scan stops at the k-th original key >= pivot from the left
+// (or at the last right stop, if that comes first) and the k-th right scan at the k-th original key
+// <= pivot from the right (or at the last left stop). Both sets are bit masks made first; the pairs
+// are then swapped until they cross, the left stops taken from the lowest word up and the right
+// ones from the highest down, and i and j end where the scans would leave them. Out of line, and
+// with pointer-sized positions, the loop keeps its values in registers.
 __attribute__((noinline)) Crossing mask_partition(int* keys, int* order, int n, int pivot) {
   // A spare word above the left stops and one below the right ones each hold a stop beyond the
   // keys (at 64 x words >= n, and at -1), so neither scan runs out of stops: meeting one of these
