@@ -27,11 +27,8 @@ void project(SphereObject& object) {
     float depth = vertex.rz + kCameraDistance;
     if (depth == 0.0f) depth = 0.0001f;
     const float inverse = 1.0f / depth;
-    s.depth = depth;
     s.x = kCentreX + sphere_trunc_wide(vertex.rx * kFocalLength * inverse);
     s.y = kCentreY + sphere_trunc_wide(vertex.ry * kFocalLength * inverse);
-    s.x32 = static_cast<int32_t>(s.x);
-    s.y32 = static_cast<int32_t>(s.y);
     s.ex = sphere_trunc(vertex.nx * 128.0f + 128.0f);
     s.ey = sphere_trunc(vertex.ny * 128.0f + 128.0f);
     const bool narrow = in_narrow_range(s.x) && in_narrow_range(s.y) && in_narrow_range(s.ex) && in_narrow_range(s.ey);
@@ -51,7 +48,9 @@ bool texels_narrow(const SphereFace& face) {
   return narrow;
 }
 
-NarrowCorner narrow_corner(const SphereScreen& s, int u, int v) { return {s.x32, s.y32, u, v, s.ex, s.ey}; }
+NarrowCorner narrow_corner(const SphereScreen& s, int u, int v) {
+  return {static_cast<int32_t>(s.x), static_cast<int32_t>(s.y), u, v, s.ex, s.ey};
+}
 
 RasterCorner corner(const SphereScreen& s, int u, int v) { return {s.x, s.y, u, v, s.ex, s.ey}; }
 

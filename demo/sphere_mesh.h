@@ -33,10 +33,8 @@ struct SphereFace {
 
 // A vertex as the camera sees it this frame; shared by every face that holds the vertex.
 struct SphereScreen {
-  int64_t x, y;      // pixels; saturated at +-2^40 for corners at or behind the camera
-  int32_t x32, y32;  // x and y cut to 32 bits: meaningful without kOutcodeWide
-  int ex, ey;        // environment coordinates from the vertex normal (0..256)
-  float depth;   // z' = rotated z + 550, never exactly 0
+  int64_t x, y;     // pixels; saturated at +-2^40 for corners at or behind the camera
+  int ex, ey;       // environment coordinates from the vertex normal (0..256)
   uint8_t outcode;  // SphereOutcode bits
 };
 

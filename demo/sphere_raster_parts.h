@@ -3,7 +3,6 @@
 #pragma once
 #include <cstdint>
 #include <cstring>
-#include <utility>
 
 #include "demo/sphere_raster.h"
 
