@@ -26,13 +26,14 @@ bool display_init(DemoConfig* config) {
   if (config->icon) display_set_icon(config->icon);
   DisplayRequest request{config->width, config->height, config->aspect, config->areaX, config->areaY, 1};
   if (!display_open(&request)) fatal_error("Error initializing display!");
+  // Open from here on, so a later fatal error closes the full-screen window before its box.
+  g_shell.flags |= DisplayOpen;
   display_set_fullscreen(true);
   size_t bytes = (static_cast<size_t>(static_cast<uint32_t>(config->width)) * static_cast<uint32_t>(config->height) *
                   static_cast<uint32_t>(config->bitsPerPixel)) >> 3;
   g_shell.frame.pixels = static_cast<uint32_t*>(std::calloc(bytes ? bytes : 1, 1));
   if (!g_shell.frame.pixels) fatal_error("Error initializing display!");
   display_present(g_shell.frame.pixels);
-  g_shell.flags |= DisplayOpen;
   return true;
 }
 

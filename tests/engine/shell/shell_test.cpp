@@ -24,6 +24,8 @@ struct Script {
   std::vector<FrameInfo> frames;
   bool shutdownCalled = false;
   bool advanceDevice = false;
+  int32_t width = 0;             // the frame size asked for; 0 keeps the engine's
+  int32_t height = 0;
 };
 Script g_script;
 
@@ -49,6 +51,10 @@ void demo_configure(DemoConfig* config) {
   config->archiveName = "missing.pak";
   config->moduleName = g_script.moduleName;
   config->title = "Shell Test";
+  if (g_script.width) {
+    config->width = g_script.width;
+    config->height = g_script.height;
+  }
 }
 
 bool demo_init(DemoConfig*) {
@@ -145,6 +151,25 @@ TEST_F(ShellTest, ModuleThatCannotBeMadeIsFatal) {
 TEST_F(ShellTest, MissingArchiveIsFatal) {
   resources_install(nullptr, 0);
   EXPECT_EXIT(shell_main(), testing::ExitedWithCode(1), "Error opening archive 'missing.pak'.");
+}
+
+// Said by the exit hook, after the box: the display fatal_error found open is closed by then.
+[[noreturn]] void report_display_at_exit(int code) {
+  std::fprintf(stderr, "display %s at exit\n", null_display_info().open ? "open" : "closed");
+  std::fflush(stderr);
+  std::_Exit(code);
+}
+
+// A full-screen window left open would hide the box behind it, so the display is closed first,
+// as for every other fatal error.
+TEST_F(ShellTest, FrameBufferThatCannotBeAllocatedClosesTheDisplayBeforeItsBox) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  GTEST_SKIP() << "the sanitizers' allocators stop the process on a request this size";
+#endif
+  g_script.width = g_script.height = 1 << 24;  // a petabyte of pixels: more than any address space
+  null_os_set_exit_hook(report_display_at_exit);
+  EXPECT_EXIT(shell_main(), testing::ExitedWithCode(1), "Shell Test: Error initializing display!\ndisplay closed at exit");
+  null_os_set_exit_hook(nullptr);
 }
 
 TEST_F(ShellTest, FatalErrorInAFrameIsShownAfterTheWholeShutdownWithCodeZero) {
