@@ -5,6 +5,7 @@
 #include "music/mixer.h"
 
 #include <cmath>
+#include <cstdint>
 
 #include "music/mixer_kernels.h"
 
@@ -23,10 +24,11 @@ inline void store_position(Voice& v, uint64_t position) {
   v.fraction = static_cast<uint32_t>(position);
 }
 
-// Frames until the next boundary is reached, or -1 when it lies beyond this pass's reach.
-// The division uses the full 32.32 step, so the last frame before the boundary never reads
-// past data[boundary].
-int64_t frames_to_boundary(const Voice& v, const Sample& s, uint64_t position, uint64_t step, int32_t reach) {
+// Frames until the next boundary is reached by the nominal step, or -1 when it lies beyond this
+// pass's reach. The division uses the full 32.32 step, so the last frame before the boundary never
+// reads past data[boundary].
+int64_t nominal_frames_to_boundary(const Voice& v, const Sample& s, uint64_t position, uint64_t step,
+                                   int32_t reach) {
   uint64_t distance;
   if (v.direction == 1) {
     uint64_t boundary = uint64_t{s.loopStart} + s.loopLength;
@@ -48,6 +50,40 @@ int64_t frames_to_boundary(const Voice& v, const Sample& s, uint64_t position, u
   while (k * divisor < distance) ++k;
   while (k > 1 && (k - 1) * divisor >= distance) --k;
   return static_cast<int64_t>(k);
+}
+
+// Moving backward the kernels add the negated step to a position whose bit 0 was cleared: with an
+// odd step every frame after the first moves one unit further than the step, so the nominal count
+// can leave the last frame of a pass reading below the loop start (below sample 0 for a loop
+// from 0). These give the real positions: true when frame `frame` (0-based) still reads at or
+// above `start`, and the number of frames that do.
+bool backward_frame_inside(uint64_t position, uint64_t step, uint64_t start, uint64_t frame) {
+  if (frame == 0) return position >= start;
+  uint64_t first = position & ~uint64_t{1};
+  if (first < start || first - start < step) return false;
+  uint64_t stride = step + (step & 1), travelled;
+  return !__builtin_mul_overflow(frame - 1, stride, &travelled) && travelled <= first - step - start;
+}
+
+uint64_t backward_frames_inside(uint64_t position, uint64_t step, uint64_t start) {
+  if (position < start) return 0;
+  uint64_t first = position & ~uint64_t{1};
+  if (first < start || first - start < step) return 1;
+  uint64_t stride = step + (step & 1);
+  if (stride == 0) return UINT64_MAX;  // a zero step never leaves
+  return 2 + (first - step - start) / stride;
+}
+
+// Frames until the pass reaches its boundary, or -1 when it lies beyond this pass's reach. The
+// nominal count holds unless a backward pass would read below the loop start before it: then the
+// pass ends with the last frame that reads inside, its position already past the start.
+int64_t frames_to_boundary(const Voice& v, const Sample& s, uint64_t position, uint64_t step, int32_t reach) {
+  int64_t k = nominal_frames_to_boundary(v, s, position, step, reach);
+  if (v.direction == 1) return k;
+  uint64_t start = uint64_t{s.loopStart} << 32;
+  uint64_t last = k < 0 ? static_cast<uint64_t>(reach) : static_cast<uint64_t>(k);
+  if (last == 0 || backward_frame_inside(position, step, start, last - 1)) return k;
+  return static_cast<int64_t>(backward_frames_inside(position, step, start));
 }
 
 // Reflects a ping-pong position into [start, end) and sets the direction of the last reflection.

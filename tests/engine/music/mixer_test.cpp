@@ -2,6 +2,7 @@
 // forward and ping-pong loops, the end of unlooped samples and EmptySample.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "music/mixer.h"
@@ -195,6 +196,56 @@ TEST(Mixer, PingPongLoopFromZeroLandingExactlyOnTheStart) {
     EXPECT_LE(out[2 * i], 400.0f) << i;
   }
   EXPECT_LT(v.samplePosition, 4u);
+}
+
+// Every read of a ping-pong voice stays inside its loop and guard, over many turns in both
+// directions: the loop holds zeros and every value around it is loud, so a single read outside
+// shows in the output. Odd steps move a backward pass further than the step (bit 0 is cleared
+// before a negated step is added), which once made the last frame of a pass read below the loop
+// start: data[loopStart - 1], or far outside the sample for a loop from 0.
+TEST(Mixer, PingPongReadsStayInsideTheLoopForEveryStepStartAndLength) {
+  const uint64_t steps[] = {0x101ull,        0x100ull,           0x10001ull,         0x7FFFFFFFull,
+                            0x80000001ull,   0xB0000000ull,      (1ull << 32) | 1,   (1ull << 32) | 0x2468ACE1u,
+                            3ull << 32,      (5ull << 32) | 7,   (40000ull << 32) | 0x80000001ull};
+  const uint32_t starts[] = {0, 1, 7};
+  const uint32_t lengths[] = {1, 2, 3, 16, 32, 1000, 4097};
+  const int32_t blocks[] = {1, 2, 7, 884, 1001, 33, 512};
+  for (uint32_t loopStart : starts) {
+    for (uint32_t loopLength : lengths) {
+      std::vector<int16_t> values(loopStart + loopLength + 4, 32767);
+      for (uint32_t i = loopStart; i < loopStart + loopLength; ++i) values[i] = 0;
+      TestSample s(values, 4, loopStart, loopLength);
+      for (size_t i = values.size(); i < s.data.size(); ++i) s.data[i] = 32767;
+      const uint64_t first = uint64_t{loopStart} << 32, last = (uint64_t{loopStart} + loopLength) << 32;
+      const uint64_t positions[] = {first, first + 1, first + 3, first + 0x80000001ull, last - 1, last - 2,
+                                    (first + last) / 2 | 1};
+      for (uint64_t step : steps) {
+        for (uint64_t position : positions) {
+          for (int32_t direction : {1, 2}) {
+            Voice v = steady_voice(&s.sample, 255, 255, static_cast<uint32_t>(step >> 32),
+                                   static_cast<uint32_t>(step));
+            v.samplePosition = static_cast<uint32_t>(position >> 32);
+            v.fraction = static_cast<uint32_t>(position);
+            v.direction = direction;
+            std::vector<float> out(2 * 1024);
+            for (int turn = 0; turn < 6; ++turn) {
+              for (int32_t frames : blocks) {
+                std::fill(out.begin(), out.begin() + 2 * frames, 0.0f);
+                mix_voice(&v, Ramp, out.data(), frames);
+                ASSERT_EQ(v.sample, &s.sample);
+                ASSERT_GE(v.samplePosition, loopStart);
+                ASSERT_LT(v.samplePosition, loopStart + loopLength);
+                for (int32_t i = 0; i < 2 * frames; ++i)
+                  ASSERT_EQ(out[i], 0.0f) << "loop " << loopStart << "+" << loopLength << " step " << step
+                                          << " from " << position << " direction " << direction << " frame "
+                                          << i / 2;
+              }
+            }
+          }
+        }
+      }
+    }
+  }
 }
 
 TEST(Mixer, UnloopedVoiceStopsExactlyAtItsEndAndStaysStopped) {
