@@ -16,10 +16,17 @@ bool is_dot_entry(const char* name) { return std::strcmp(name, ".") == 0 || std:
 DirectoryFileSys::DirectoryFileSys(const char* root) : root_(root) {
   if (root_.empty()) {
     char current[kVfsMaxNativePath];
-    if (os_current_directory(current, sizeof current)) root_ = VfsString(current);
+    // A separator alone would be the top of the file system: a current directory that cannot be
+    // read leaves the root empty instead, and usable() then refuses every path.
+    if (!os_current_directory(current, sizeof current) || current[0] == 0) return;
+    root_ = VfsString(current);
   }
   char separator[2] = {os_path_separator(), 0};
-  if (root_.empty() || root_[root_.length() - 1] != separator[0]) root_ = root_ + separator;
+  if (root_[root_.length() - 1] != separator[0]) root_ = root_ + separator;
+}
+
+bool DirectoryFileSys::usable(const VfsString& path, bool wildcards) const {
+  return !root_.empty() && is_valid_path(path, wildcards);
 }
 
 VfsString DirectoryFileSys::native_path(const VfsString& path) const {
@@ -42,7 +49,7 @@ bool DirectoryFileSys::create_directories(const VfsString& native) {
 }
 
 VFile* DirectoryFileSys::open(const VfsString& path, int32_t mode) {
-  if (!is_valid_path(path, false)) return nullptr;
+  if (!usable(path, false)) return nullptr;
   VfsString native = native_path(path);
   OsFile* handle;
   if (mode == kOpenRead) {
@@ -67,7 +74,7 @@ void* DirectoryFileSys::reserved(const VfsString& path, uint32_t argument) {
 }
 
 uint64_t DirectoryFileSys::file_size(const VfsString& path) {
-  if (!is_valid_path(path, false)) return 0;
+  if (!usable(path, false)) return 0;
   OsFindData data;
   OsFindSearch* search = os_find_first(native_path(path).c_str(), &data);
   if (!search) return 0;
@@ -76,7 +83,7 @@ uint64_t DirectoryFileSys::file_size(const VfsString& path) {
 }
 
 bool DirectoryFileSys::exists(const VfsString& path) {
-  if (!is_valid_path(path, false)) return false;
+  if (!usable(path, false)) return false;
   OsFindData data;
   OsFindSearch* search = os_find_first(native_path(path).c_str(), &data);
   if (!search) return false;
@@ -85,7 +92,7 @@ bool DirectoryFileSys::exists(const VfsString& path) {
 }
 
 bool DirectoryFileSys::remove(const VfsString& path) {
-  if (!is_valid_path(path, false)) return false;
+  if (!usable(path, false)) return false;
   if (!os_file_delete(native_path(path).c_str())) return false;
   for (VfsString directory = path_directory(path); !directory.empty(); directory = path_directory(directory)) {
     directory = directory.left(directory.length() - 1);
@@ -95,7 +102,7 @@ bool DirectoryFileSys::remove(const VfsString& path) {
 }
 
 DirIterator* DirectoryFileSys::find_first(const VfsString& pattern) {
-  if (!is_valid_path(pattern, true)) return nullptr;
+  if (!usable(pattern, true)) return nullptr;
   NativeDirIterator* iterator = new (std::nothrow) NativeDirIterator(path_directory(pattern));
   if (!iterator) return nullptr;
   iterator->search_ = os_find_first(native_path(pattern).c_str(), &iterator->data_);

@@ -1,5 +1,6 @@
 // A read-write file system over a directory tree of the operating system.
-// The root always ends with the platform's separator; an empty root means the current directory.
+// The root always ends with the platform's separator; an empty root means the current directory,
+// and when that cannot be read the root stays empty and every path is missing.
 #pragma once
 #include <cstdint>
 
@@ -25,6 +26,7 @@ class DirectoryFileSys : public FileSys {
 
  private:
   bool create_directories(const VfsString& native);
+  bool usable(const VfsString& path, bool wildcards) const;  // a root and a valid path
 
   VfsString root_;
 };

@@ -1,6 +1,7 @@
 // The directory file system on a scratch directory: modes, open-always, directory creation,
 // seeks, truncation, removal with pruning and enumeration.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -43,6 +44,30 @@ TEST_F(ScratchDirectory, RootEndsWithOneSeparatorAndEmptyMeansCurrent) {
   ASSERT_NE(getcwd(current, sizeof current), nullptr);
   EXPECT_EQ(DirectoryFileSys("").root(), (std::string(current) + "/").c_str());
   EXPECT_EQ(DirectoryFileSys("/base").native_path("/data/64.pcx"), "/base/data/64.pcx");
+}
+
+// A current directory that cannot be read (here: removed while it was current) leaves no root, and
+// every path is missing rather than found from the top of the file system.
+TEST_F(ScratchDirectory, UnreadableCurrentDirectoryFindsNothing) {
+  put("one.txt", "1");
+  const std::string fromTop = root.substr(1) + "/one.txt";
+  const std::string gone = root + "/gone";
+  int previous = open(".", O_RDONLY | O_DIRECTORY);
+  ASSERT_GE(previous, 0);
+  ASSERT_EQ(mkdir(gone.c_str(), 0777), 0);
+  ASSERT_EQ(chdir(gone.c_str()), 0);
+  ASSERT_EQ(rmdir(gone.c_str()), 0);
+  DirectoryFileSys fs("");
+  EXPECT_EQ(fs.open(fromTop.c_str(), kOpenRead), nullptr);
+  EXPECT_EQ(fs.open((root.substr(1) + "/made.txt").c_str(), kOpenWrite), nullptr);
+  EXPECT_FALSE(fs.exists(fromTop.c_str()));
+  EXPECT_EQ(fs.file_size(fromTop.c_str()), 0u);
+  EXPECT_EQ(fs.find_first((root.substr(1) + "/*").c_str()), nullptr);
+  EXPECT_FALSE(fs.remove(fromTop.c_str()));
+  EXPECT_EQ(fchdir(previous), 0);
+  close(previous);
+  EXPECT_TRUE(is_present("one.txt"));
+  EXPECT_FALSE(is_present("made.txt"));
 }
 
 TEST_F(ScratchDirectory, ReadingAMissingFileCreatesNothing) {
