@@ -1,6 +1,6 @@
 // POSIX native files and directory search behind platform/files.h.
-// Subtle: the search matches like Windows' FindFirstFile does ('*' and '?', "." and ".." reported
-// when they match) but letter case counts, as it does on this platform's file systems.
+// Subtle: the search matches like Windows' FindFirstFile does ('*' and '?', "*.*" for every name,
+// "." and ".." reported when they match) but letter case counts, as on this platform's file systems.
 #include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
@@ -131,6 +131,7 @@ OsFindSearch* os_find_first(const char* pattern, OsFindData* data) {
   std::string folder = slash == std::string::npos ? std::string() : full.substr(0, slash + 1);
   std::string last = slash == std::string::npos ? full : full.substr(slash + 1);
   if (last.empty()) return nullptr;
+  if (last == "*.*") last = "*";  // FindFirstFile's rule: names without a dot match it too
 
   OsFindSearch* search = new (std::nothrow) OsFindSearch{nullptr, folder, last};
   if (!search) return nullptr;
