@@ -2,6 +2,7 @@
 // render thread, asked for its position every frame and freed at shutdown.
 #include "music/module.h"
 #include "music/output.h"
+#include "platform/os.h"
 #include "shell/shell.h"
 
 namespace {
@@ -15,7 +16,8 @@ int music_create(const void* bytes, uint32_t size) {
 }
 
 void music_start() {
-  if (current) player_start(current);
+  if (!current || !player_start(current)) return;
+  if (player_silent()) os_notice("No sound device could be opened: the show plays without sound.");
 }
 
 int music_position() { return current ? player_position(current) : 0; }

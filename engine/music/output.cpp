@@ -10,11 +10,24 @@
 #include "platform/os.h"
 #include "platform/wave_device.h"
 
+namespace {
+// Frames heard so far: the device's count, or while playing silently what a device would have
+// played since the start by the monotonic clock, so the show keeps its pace without sound.
+uint64_t heard_frames(const Playback& state) {
+  if (!state.silent) return wave_device_bytes_played() / 4;
+  uint64_t now = 0, frequency = 0;
+  if (!os_counter(&now) || !os_counter_frequency(&frequency) || frequency == 0) return 0;
+  uint64_t elapsed = now - state.silentStart;
+  uint64_t rate = static_cast<uint64_t>(state.rate);
+  return (elapsed / frequency) * rate + (elapsed % frequency) * rate / frequency;
+}
+}  // namespace
+
 unsigned output_thread(void*) {
   Playback& state = playback();
   state.threadFinished = false;
   while (!state.stopRequested.load()) {
-    uint64_t frames = wave_device_bytes_played() / 4;
+    uint64_t frames = heard_frames(state);
     int32_t heard = static_cast<int32_t>(frames % static_cast<uint64_t>(state.totalFrames)) / state.segmentFrames;
     while (state.writeSegment != heard) {
       state.mixingSegment = true;
@@ -34,8 +47,10 @@ bool player_start(Module* module) {
   if (!stream_ops_installed()) return false;
   Playback& state = playback();
   if (!playback_reset(state, module)) return false;
-  if (!wave_device_open(state.rate)) return false;  // the zeroed ring keeps the position at 0
-  state.deviceOpen = true;
+  // Without a device the show still has to move: the music is rendered as usual (the positions
+  // come from the same ring) and heard by nobody, at the pace of the monotonic clock.
+  state.deviceOpen = wave_device_open(state.rate);
+  state.silent = !state.deviceOpen;
   if (!playback_allocate_buffers(state)) {
     player_stop(module);
     return false;
@@ -43,7 +58,9 @@ bool player_start(Module* module) {
   do {
     render_segment();
   } while (state.writeSegment != 0);
-  if (!wave_device_play_looping(state.pcm, static_cast<uint32_t>(state.totalFrames) * 4)) {
+  if (state.silent) {
+    if (!os_counter(&state.silentStart)) state.silentStart = 0;
+  } else if (!wave_device_play_looping(state.pcm, static_cast<uint32_t>(state.totalFrames) * 4)) {
     player_stop(module);
     return false;
   }
@@ -61,6 +78,8 @@ bool player_start(Module* module) {
   return true;
 }
 
+bool player_silent() { return playback().silent; }
+
 bool player_stop(Module* module) {
   if (!module) return false;
   Playback& state = playback();
@@ -77,6 +96,7 @@ bool player_stop(Module* module) {
     wave_device_close();
     state.deviceOpen = false;
   }
+  state.silent = false;
   state.writeSegment = 0;
   state.playSegment = 0;
   return true;

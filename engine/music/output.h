@@ -5,7 +5,10 @@
 
 struct Module;
 
-bool player_start(Module* module);  // false for null, without stream operations, or no device
+// False for null or without stream operations. Without a wave device it plays silently on the
+// monotonic clock (player_silent), so positions move as they would with sound.
+bool player_start(Module* module);
+bool player_silent();               // the playing module has no device to be heard on
 bool player_stop(Module* module);   // false for null; safe when stopped or just started
 int player_order(Module* module);   // order byte of the heard segment's ring entry; 0 without a ring
 int player_row(Module* module);

@@ -35,6 +35,8 @@ struct Playback {
   std::atomic<bool> stopRequested, mixingSegment, threadFinished;
   OsThread* thread;         // the output thread, null when none runs
   bool deviceOpen;          // the wave device is open
+  bool silent;              // no device opened: the monotonic clock stands in for it
+  uint64_t silentStart;     // the clock's count when the silent play began
 };
 
 Playback& playback();  // the one instance

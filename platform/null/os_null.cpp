@@ -19,6 +19,7 @@ struct NullLoop {
   unsigned quitAfterPumps = 0;
   unsigned pumps = 0;
   std::string lastErrorBox;
+  std::string lastNotice;
 };
 NullLoop g_loop;
 NullExitHook g_exitHook = nullptr;
@@ -37,6 +38,13 @@ void os_error_box(const char* caption, const char* message) {
   std::fflush(stderr);
   std::lock_guard<std::mutex> guard(g_loop.lock);
   g_loop.lastErrorBox = message ? message : "";
+}
+
+void os_notice(const char* message) {
+  std::fprintf(stderr, "%s\n", message ? message : "");
+  std::fflush(stderr);
+  std::lock_guard<std::mutex> guard(g_loop.lock);
+  g_loop.lastNotice = message ? message : "";
 }
 
 void os_run_message_loop() {
@@ -66,3 +74,4 @@ void null_os_quit_after_pumps(unsigned pumps) {
 }
 
 const char* null_os_last_error_box() { return g_loop.lastErrorBox.c_str(); }
+const char* null_os_last_notice() { return g_loop.lastNotice.c_str(); }

@@ -37,6 +37,11 @@ void os_error_box(const char* caption, const char* message) {
   SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption ? caption : "", message ? message : "", nullptr);
 }
 
+void os_notice(const char* message) {
+  std::fprintf(stderr, "%s\n", message ? message : "");
+  std::fflush(stderr);
+}
+
 void os_exit_process(int code) {
   std::fflush(nullptr);
   _exit(code);

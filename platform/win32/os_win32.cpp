@@ -77,6 +77,18 @@ bool os_counter_frequency(uint64_t* ticks_per_second) {
 
 void os_error_box(const char* caption, const char* message) { MessageBoxA(nullptr, message, caption, MB_ICONERROR); }
 
+// A window program has no console of its own: the debugger's output always, and the standard
+// error handle when the starter gave one (a console, a pipe, wine's terminal).
+void os_notice(const char* message) {
+  if (!message) return;
+  OutputDebugStringA(message);
+  HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+  if (error == nullptr || error == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  WriteFile(error, message, static_cast<DWORD>(lstrlenA(message)), &written, nullptr);
+  WriteFile(error, "\r\n", 2, &written, nullptr);
+}
+
 void os_exit_process(int code) { ExitProcess(static_cast<UINT>(code)); }
 
 const char* os_command_line() { return GetCommandLineA(); }

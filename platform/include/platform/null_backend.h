@@ -20,9 +20,10 @@ void null_wave_advance(uint64_t bytes);
 void null_wave_fail_open(bool fail);
 
 // Null message loop: a scripted quit after a number of pump calls (0 = never); the error box
-// text of the last os_error_box.
+// text of the last os_error_box and of the last os_notice.
 void null_os_quit_after_pumps(unsigned pumps);
 const char* null_os_last_error_box();
+const char* null_os_last_notice();
 
 // Null process exit: with a hook set, os_exit_process calls it instead of ending the process. The
 // hook must not return (a fuzzer jumps back to its own frame); null restores the plain exit.

@@ -34,6 +34,10 @@ bool os_counter_frequency(uint64_t* ticks_per_second);
 // Modal error box with the error icon; back-ends without a screen print the message instead.
 void os_error_box(const char* caption, const char* message);
 
+// A message that does not stop the program (the show goes on): written where the platform puts
+// diagnostics, never a modal box over a full-screen show.
+void os_notice(const char* message);
+
 [[noreturn]] void os_exit_process(int code);
 
 // The process command line as one text (program name first, as the platform gives it).
