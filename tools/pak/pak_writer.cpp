@@ -32,8 +32,8 @@ bool prepare(std::vector<PakNode>* listing, const std::string& prefix, const Pak
     }
     std::string path = prefix + node.name;
     std::string probe = node.directory ? path + "/x" : path;
-    if (node.name.empty() || node.name.find('/') != std::string::npos || !is_valid_path(VfsString(probe.c_str()), false)) {
-      *error = "name cannot be read back from an archive: '" + path + "'";
+    if (!pak_plain_name(node.name) || !is_valid_path(VfsString(probe.c_str()), false)) {
+      *error = "name cannot be read back from an archive or extracted: '" + pak_shown_name(path) + "'";
       return false;
     }
     if (stored_name(node).size() >= pak::kNameSize) {
@@ -48,6 +48,18 @@ bool prepare(std::vector<PakNode>* listing, const std::string& prefix, const Pak
     const PakNode& b = (*listing)[i];
     if (a.directory == b.directory && pak_stricmp(a.name.c_str(), b.name.c_str()) == 0) {
       *error = "two entries differ only in letter case: '" + prefix + a.name + "' and '" + prefix + b.name + "'";
+      return false;
+    }
+  }
+  // The stored names differ by the directory's '/', so the archive itself would be sound, but no
+  // file system can extract a file and a directory of one name side by side.
+  auto files = std::find_if(listing->begin(), listing->end(), [](const PakNode& node) { return !node.directory; });
+  for (auto directory = listing->begin(); directory != files; ++directory) {
+    auto clash = std::lower_bound(files, listing->end(), directory->name, [](const PakNode& node, const std::string& name) {
+      return pak_stricmp(node.name.c_str(), name.c_str()) < 0;
+    });
+    if (clash != listing->end() && pak_stricmp(clash->name.c_str(), directory->name.c_str()) == 0) {
+      *error = "a file and a directory have the same name: '" + prefix + clash->name + "' and '" + prefix + directory->name + "/'";
       return false;
     }
   }
@@ -124,6 +136,27 @@ uint64_t data_bytes(const std::vector<PakNode>& listing) {
 }
 }  // namespace
 
+bool pak_plain_name(const std::string& name) {
+  if (name.empty() || name == "." || name == "..") return false;
+  for (unsigned char c : name) {
+    if (c == '/' || c == '\\' || c == ':' || c < 0x20 || c == 0x7F) return false;
+  }
+  return true;
+}
+
+std::string pak_shown_name(const std::string& name) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string shown;
+  for (unsigned char c : name) {
+    if (c >= 0x20 && c < 0x7F) {
+      shown += static_cast<char>(c);
+    } else {
+      shown += {'\\', 'x', kHex[c >> 4], kHex[c & 15]};
+    }
+  }
+  return shown;
+}
+
 std::vector<uint8_t> pak_compress(const std::vector<uint8_t>& data) {
   MemoryStream source(data.data(), static_cast<uint32_t>(data.size()));
   LzssEncoder encoder(&source);
@@ -154,9 +187,12 @@ bool pak_build(std::vector<PakNode> root, const PakOptions& options, std::vector
   uint64_t end = options.embedded_layout ? round_up(out.size(), kAlign) : std::max<uint64_t>(out.size(), kAlign);
   out.resize(end, 0);
   if (options.scramble) {
+    // The block is the declared size, not just the listings: the embedded layout's zero padding
+    // belongs to it and is scrambled in the same sequence. Padding after file data is in no
+    // sequence and stays zero.
     ScrambleState state;
     scramble_reset(&state);
-    scramble(out.data(), static_cast<uint32_t>(block), &state);
+    scramble(out.data(), static_cast<uint32_t>(block_field), &state);
   }
   return true;
 }

@@ -19,8 +19,16 @@ struct PakOptions {
   bool embedded_layout = false;  // block padded to 2048, data at multiples of 2048, zero padding
 };
 
-// Lays out the archive; false with a message for names the reader could not find (too long,
-// not a valid path component, duplicates without regard to case) or an archive beyond 4 GiB.
+// A name that extracts as exactly one entry inside the target directory on any system: not
+// empty, "." or "..", and without '/', '\\', ':' (drive letters, Windows streams) or control bytes.
+bool pak_plain_name(const std::string& name);
+// The name for a message: control and non-ASCII bytes as \xNN, so a crafted name cannot move the
+// terminal's cursor or hide what follows it.
+std::string pak_shown_name(const std::string& name);
+
+// Lays out the archive; false with a message for names the reader could not find or that could
+// not be extracted (too long, not a plain path component, duplicates without regard to case, a
+// file and a directory of one name) or an archive beyond 4 GiB.
 bool pak_build(std::vector<PakNode> root, const PakOptions& options, std::vector<uint8_t>* archive, std::string* error);
 
 // LZSS stream of data, as compressed entries hold it.

@@ -168,12 +168,14 @@ TEST(PakBuild, RefusesNamesTheReaderCouldNotFind) {
   std::string error;
   EXPECT_FALSE(pak_build({file("a.txt", {}), file("A.TXT", {})}, PakOptions{}, &archive, &error));
   EXPECT_NE(error.find("letter case"), std::string::npos) << error;
-  EXPECT_TRUE(pak_build({file("same", {}), folder("same", {})}, PakOptions{}, &archive, &error));  // distinct keys
+  // Distinct keys in the archive, but no directory on disk can hold both.
+  EXPECT_FALSE(pak_build({file("same", {}), folder("SAME", {})}, PakOptions{}, &archive, &error));
+  EXPECT_NE(error.find("a file and a directory"), std::string::npos) << error;
   EXPECT_FALSE(pak_build({folder("d", {file("x", {}), file("X", {})})}, PakOptions{}, &archive, &error));
   EXPECT_FALSE(pak_build({file(std::string(64, 'n'), {})}, PakOptions{}, &archive, &error));
   EXPECT_TRUE(pak_build({file(std::string(63, 'n'), {})}, PakOptions{}, &archive, &error));
   EXPECT_FALSE(pak_build({folder(std::string(63, 'n'), {})}, PakOptions{}, &archive, &error));  // '/' makes 64
-  for (const char* bad : {"a..b", "back\\slash", "star*", "q?", "", "dot."}) {
+  for (const char* bad : {"a..b", "back\\slash", "star*", "q?", "", "dot.", "C:drive", "tab\tname"}) {
     bool is_folder = std::string(bad) == "dot.";  // "dot./x" holds "./"
     PakNode node = is_folder ? folder(bad, {}) : file(bad, {});
     EXPECT_FALSE(pak_build({node}, PakOptions{}, &archive, &error)) << bad;
