@@ -8,7 +8,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64
-  wine64 pulseaudio xvfb xauth xdotool x11-apps x11-utils openbox imagemagick
+  wine64 pulseaudio xvfb xauth xdotool x11-apps x11-utils openbox imagemagick ffmpeg
   libopenmpt-dev libxmp-dev
   flobopuyo rafkill-data bomberclone-data solarwolf gemdropx
   valgrind time

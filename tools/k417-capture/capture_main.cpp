@@ -98,6 +98,13 @@ void draw_progress(long frame, uint32_t position) {
 }
 
 bool ffmpeg_available() { return std::system("ffmpeg -version >/dev/null 2>&1") == 0; }
+
+// One word for sh whatever the path holds: single quotes, each quote inside spelled '\''.
+std::string shell_word(const std::string& text) {
+  std::string word = "'";
+  for (char c : text) word += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return word + "'";
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -172,8 +179,11 @@ int main(int argc, char** argv) {
   }
   session.finish();
   if (ok && mp4) {
-    std::string command = "ffmpeg -loglevel error -y -i '" + y4mPath + "' -i '" + wavPath +
-                          "' -c:v libx264 -pix_fmt yuv420p -c:a aac -shortest '" + o.mp4Path + "'";
+    // -nostdin: ffmpeg would otherwise read the caller's standard input for its keyboard commands,
+    // swallowing the rest of a list a script feeds to a loop around this tool.
+    std::string command = "ffmpeg -nostdin -loglevel error -y -i " + shell_word(y4mPath) + " -i " +
+                          shell_word(wavPath) + " -c:v libx264 -pix_fmt yuv420p -c:a aac -shortest " +
+                          shell_word(o.mp4Path);
     ok = std::system(command.c_str()) == 0;
     if (!ok) std::fprintf(stderr, "k417-capture: ffmpeg failed\n");
     if (o.y4mPath.empty()) std::remove(y4mPath.c_str());
