@@ -100,9 +100,37 @@ void enter_windowed(SdlDisplay& d) {
   update_cursor(d);
 }
 
+// The window's own display in desktop coordinates; display 0 when SDL cannot tell.
+SDL_Rect display_rect(SDL_Window* window) {
+  int index = window ? SDL_GetWindowDisplayIndex(window) : 0;
+  SDL_Rect bounds{0, 0, 0, 0};
+  if (SDL_GetDisplayBounds(index < 0 ? 0 : index, &bounds) != 0) SDL_GetDisplayBounds(0, &bounds);
+  return bounds;
+}
+
+// True when nothing has framed the window: no window manager runs (a bare X server, a kiosk
+// session) or the one that runs draws no frame. False when SDL cannot tell.
+bool unframed(SDL_Window* window) {
+  int top = -1, left = -1, bottom = -1, right = -1;
+  return SDL_GetWindowBordersSize(window, &top, &left, &bottom, &right) == 0 && top == 0 && left == 0 &&
+         bottom == 0 && right == 0;
+}
+
 // Full screen at opening or on a switch; a failure leaves the program in the window.
+// Desktop full screen is a request to the window manager. Without one nothing answers it, yet SDL
+// reports the desktop's size from then on and the picture is laid out for a screen the window does
+// not cover. So an unframed window is first placed over its display by the program itself, which
+// needs no window manager. A framed one is left to its manager, which returns it to where it was;
+// moving it ourselves would make that return land off by the frame.
 void enter_mode(SdlDisplay& d, int mode) {
   d.mode = mode;
+  if (mode == 1 && !(SDL_GetWindowFlags(d.window) & SDL_WINDOW_FULLSCREEN) && unframed(d.window)) {
+    SDL_Rect bounds = display_rect(d.window);
+    if (bounds.w > 0 && bounds.h > 0) {
+      SDL_SetWindowPosition(d.window, bounds.x, bounds.y);
+      SDL_SetWindowSize(d.window, bounds.w, bounds.h);
+    }
+  }
   if (mode == 1 && SDL_SetWindowFullscreen(d.window, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0) {
     update_cursor(d);
     return;
@@ -179,8 +207,15 @@ bool create_window(SdlDisplay& d, const DisplayRequest& request) {
 
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
   Uint32 flags = SDL_WINDOW_RESIZABLE | SDL_WINDOW_HIDDEN;
-  if (request.fullscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
-  d.window = SDL_CreateWindow(d.title, d.windowX, d.windowY, d.clientWidth, d.clientHeight, flags);
+  // A full-screen start is made over the display for the same reason as a switch (enter_mode);
+  // the first window keeps its own place and size for the first Alt+Enter.
+  SDL_Rect place{d.windowX, d.windowY, d.clientWidth, d.clientHeight};
+  if (request.fullscreen) {
+    flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+    SDL_Rect bounds = display_rect(nullptr);
+    if (bounds.w > 0 && bounds.h > 0) place = bounds;
+  }
+  d.window = SDL_CreateWindow(d.title, place.x, place.y, place.w, place.h, flags);
   if (!d.window) return false;
   if (d.icon) SDL_SetWindowIcon(d.window, d.icon);
   d.renderer = SDL_CreateRenderer(d.window, -1, SDL_RENDERER_PRESENTVSYNC);

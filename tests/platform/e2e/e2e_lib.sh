@@ -72,6 +72,15 @@ e2e_wait_picture() {
   return 1
 }
 
+# e2e_lit_box FILE: "X Y WIDTH HEIGHT" of the smallest rectangle holding every pixel that is not
+# black (a black border is added first so the trim always starts from black); "0 0 0 0" when all is black.
+e2e_lit_box() {
+  local w h x y
+  read -r w h x y < <(convert "$1" -bordercolor black -border 1 -fuzz 2% -trim -format '%w %h %X %Y' info: 2>/dev/null)
+  if [ -z "$y" ] || [ "$x" -lt 0 ]; then echo "0 0 0 0"; return; fi
+  echo "$((x - 1)) $((y - 1)) $w $h"
+}
+
 # e2e_wait_exit PID SECONDS: sets E2E_EXIT to the exit code, or to "running" when it has not ended.
 # (Not a command substitution: only this shell can wait for its own child.)
 e2e_wait_exit() {
@@ -160,6 +169,32 @@ e2e_error_box() {
   code=$E2E_EXIT
   if [ "$code" = "$expected" ]; then e2e_pass "the program ends with exit code $expected after the box"
   else e2e_fail "exit code $code after the error box, not $expected"; kill "$pid" 2>/dev/null; fi
+}
+
+# e2e_centred_picture TITLE WORK COMMAND...: starts the program (a production whose frame has no
+# black pixels), takes a screenshot of the whole screen a few seconds after the picture appears and
+# checks that the lit pixels are centred on the screen within two pixels; Escape ends it.
+e2e_centred_picture() {
+  local title=$1 work=$2 id sw sh x y w h
+  shift 2
+  "$@" >"$work/centred.out" 2>&1 &
+  local pid=$!
+  if ! id=$(e2e_wait_window "$title" 120); then
+    e2e_fail "$title: no window appeared for the centring check"; kill "$pid" 2>/dev/null; return
+  fi
+  e2e_wait_picture "$work/centred.png" 60 || true
+  sleep 3
+  e2e_screenshot "$work/centred.png"
+  read -r sw sh < <(e2e_screen_size)
+  read -r x y w h < <(e2e_lit_box "$work/centred.png")
+  local dx=$((x - (sw - x - w))) dy=$((y - (sh - y - h)))
+  if [ "$w" -gt 0 ] && [ "${dx#-}" -le 2 ] && [ "${dy#-}" -le 2 ]; then
+    e2e_pass "$title's picture is centred on the ${sw}x${sh} screen (${w}x${h} at $x,$y)"
+  else
+    e2e_fail "$title's picture is not centred on the ${sw}x${sh} screen: lit ${w}x${h} at $x,$y (window $(e2e_geometry "$id"))"
+  fi
+  e2e_key "$id" Escape
+  e2e_wait_exit "$pid" 30 || kill "$pid" 2>/dev/null
 }
 
 # e2e_expect_text FILE TEXT: the file holds the text.

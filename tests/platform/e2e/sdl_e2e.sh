@@ -39,6 +39,7 @@ if [ -x "$testcard/k417_testcard" ]; then
   else
     e2e_fail "the testcard did not shut down through the shell"
   fi
+  cd "$work/card" && e2e_centred_picture "K417 testcard" "$work/card" "$testcard/k417_testcard"
 else
   echo "skip: $testcard/k417_testcard not built"
 fi
