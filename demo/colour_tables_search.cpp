@@ -3,7 +3,6 @@
 // replaces), so the final pick among lanes with the smallest sum, lowest index, is the plain scan's.
 #include "demo/colour_tables_search.h"
 
-#if defined(__SSE2__)
 #include <emmintrin.h>
 
 uint8_t nearest_by_components(const PaletteComponents& palette, int16_t a, int16_t b, int16_t c, int16_t d) {
@@ -31,21 +30,3 @@ uint8_t nearest_by_components(const PaletteComponents& palette, int16_t a, int16
     if (lanes[lane] < lanes[pick] || (lanes[lane] == lanes[pick] && lanesIndex[lane] < lanesIndex[pick])) pick = lane;
   return static_cast<uint8_t>(lanesIndex[pick]);
 }
-
-#else
-
-uint8_t nearest_by_components(const PaletteComponents& palette, int16_t a, int16_t b, int16_t c, int16_t d) {
-  auto distance = [](int x, int q) { return x > q ? x - q : q - x; };
-  int best = 0x7FFFFFFF, result = 0;
-  for (int i = 0; i < 256; ++i) {
-    int sum = distance(palette.component[0][i], a) + distance(palette.component[1][i], b) +
-              distance(palette.component[2][i], c) + distance(palette.component[3][i], d);
-    if (sum < best) {
-      best = sum;
-      result = i;
-    }
-  }
-  return static_cast<uint8_t>(result);
-}
-
-#endif

@@ -6,15 +6,12 @@
 
 #include <cstddef>
 
-#if defined(__SSE2__)
 #include <emmintrin.h>
-#endif
 
 namespace {
 constexpr int kBlockColumns = kGridColumns - 1;  // 40
 constexpr int kBlockRows = kGridRows - 1;        // 25
 
-#if defined(__SSE2__)
 // Eight pixel rows at a time. For one grid column and plane, the edge of pixel row r is
 // q_r = trunc((8 * top + r * (bottom - top)) / 8), and pixel k of a block row is
 // 8 * q_left + k * (q_right - q_left). Each edge is shared by the two blocks beside it. Only the low
@@ -154,60 +151,6 @@ void render_blocks(const GridMap& grid, uint8_t* out, int32_t pitch, const uint8
     }
   }
 }
-
-#else
-
-// One plane's edges down a block, in eighths of a texel.
-struct Edge {
-  uint32_t left, right;          // top-left * 8 and top-right * 8, one row's difference more per row
-  uint32_t leftStep, rightStep;  // bottom - top of each side
-
-  Edge(const int32_t* plane, int i)
-      : left(static_cast<uint32_t>(plane[i]) * 8u),
-        right(static_cast<uint32_t>(plane[i + 1]) * 8u),
-        leftStep(static_cast<uint32_t>(plane[i + kGridColumns]) - static_cast<uint32_t>(plane[i])),
-        rightStep(static_cast<uint32_t>(plane[i + kGridColumns + 1]) - static_cast<uint32_t>(plane[i + 1])) {}
-
-  // The row's start on a whole texel and its per-pixel step (each side divided by 8 toward zero).
-  void row(uint32_t& start, uint32_t& step) const {
-    const int32_t l = static_cast<int32_t>(left) / 8, r = static_cast<int32_t>(right) / 8;
-    start = static_cast<uint32_t>(l) * 8u;
-    step = static_cast<uint32_t>(r) - static_cast<uint32_t>(l);
-  }
-  void next() {
-    left += leftStep;
-    right += rightStep;
-  }
-};
-
-template <bool Shaded>
-void render_blocks(const GridMap& grid, uint8_t* out, int32_t pitch, const uint8_t* texture, const uint8_t* shade) {
-  for (int br = 0; br < kBlockRows; ++br)
-    for (int bc = 0; bc < kBlockColumns; ++bc) {
-      const int i = br * kGridColumns + bc;
-      Edge eu(grid.plane[PlaneU], i), ev(grid.plane[PlaneV], i);
-      Edge ed = Shaded ? Edge(grid.plane[PlaneDepth], i) : eu;
-      uint8_t* pixel = out + static_cast<ptrdiff_t>(8 * br) * pitch + 8 * bc;
-      for (int row = 0; row < 8; ++row, pixel += pitch) {
-        uint32_t u, du, v, dv, d = 0, dd = 0;
-        eu.row(u, du);
-        ev.row(v, dv);
-        if (Shaded) ed.row(d, dd);
-        for (int column = 0; column < 8; ++column) {
-          const uint8_t texel = texture[((v >> 3) & 255) << 8 | ((u >> 3) & 255)];
-          pixel[column] = Shaded ? shade[texel * 16 + ((d >> 9) & 15)] : texel;
-          u += du;
-          v += dv;
-          if (Shaded) d += dd;
-        }
-        eu.next();
-        ev.next();
-        if (Shaded) ed.next();
-      }
-    }
-}
-
-#endif
 }  // namespace
 
 void render_grid_shaded(const GridMap& grid, uint8_t* out, int32_t pitch, const uint8_t* texture,

@@ -1,12 +1,11 @@
 // The mixer's inner loops: cnt frames of one voice at constant or ramping gains, by linear
 // interpolation in double precision with every output value rounded to float32 once. The packed
-// SSE2 and AVX2 variants perform the same IEEE operations in the same order as the scalar code.
+// SSE2 and AVX2 loops perform the same IEEE operations in the same order as the one-frame
+// formula (sample_at, then add), which the odd last frame uses as it is.
 #include "music/mixer_kernels.h"
 
 #include <cstring>
-#if defined(__SSE2__) || defined(_M_X64)
 #include <immintrin.h>
-#endif
 
 namespace {
 
@@ -23,9 +22,9 @@ inline void add(float* out, double v, float gain) {
   *out = static_cast<float>(static_cast<double>(*out) + v * static_cast<double>(gain));
 }
 
-// The position after n frames of (clear bit 0, add step), in closed form for silent voices.
 }  // namespace
 
+// The position after n frames of (clear bit 0, add step), in closed form for silent voices.
 uint64_t advance_position(uint64_t position, uint64_t step, int32_t n) {
   if (n <= 0) return position;
   uint64_t first = (position & ~uint64_t{1}) + step;
@@ -34,9 +33,8 @@ uint64_t advance_position(uint64_t position, uint64_t step, int32_t n) {
 
 namespace {
 
-#if defined(__SSE2__) || defined(_M_X64)
-// Two frames an iteration as packed doubles: the same IEEE operations as the scalar code below,
-// in the same order, so both give identical bits.
+// Two frames an iteration as packed doubles: the same IEEE operations as sample_at and add, in
+// the same order, so both give identical bits.
 uint64_t mix_constant_pairs(const int16_t* data, uint64_t position, uint64_t step, float* out, int32_t pairs,
                             float gL, float gR) {
   const __m128d gains = _mm_set_pd(static_cast<double>(gR), static_cast<double>(gL));
@@ -65,7 +63,7 @@ uint64_t mix_constant_pairs(const int16_t* data, uint64_t position, uint64_t ste
 #define ORVANE_MIXER_AVX2 1
 // Four frames an iteration on processors with AVX2 (chosen per pass, see mix_constant and
 // mix_ramp). Plain AVX arithmetic without fused multiply-add, so every value is rounded as in the
-// scalar code. After the first frame the positions form an arithmetic progression (bit 0 is
+// one-frame formula. After the first frame the positions form an arithmetic progression (bit 0 is
 // cleared before each step, so p(n+1) = p(n) + (step & ~1) for n >= 1): the weights come from
 // four 64-bit lanes advanced by one add, (fraction / 2) x 2^-31 built exactly by placing the 31
 // bits in the mantissa of 2^21 and subtracting 2^21. Each frame's two neighbours are read as one
@@ -149,40 +147,6 @@ uint64_t mix_ramp_frames(const int16_t* data, uint64_t position, uint64_t step, 
   *cR = _mm_cvtss_f32(_mm_shuffle_ps(gains, gains, 1));
   return position;
 }
-#else
-uint64_t mix_constant_pairs(const int16_t* data, uint64_t position, uint64_t step, float* out, int32_t pairs,
-                            float gL, float gR) {
-  for (int32_t i = 0; i < pairs; ++i) {
-    double v0 = sample_at(data, position);
-    position = (position & ~uint64_t{1}) + step;
-    double v1 = sample_at(data, position);
-    position = (position & ~uint64_t{1}) + step;
-    add(out + 0, v0, gL);
-    add(out + 1, v0, gR);
-    add(out + 2, v1, gL);
-    add(out + 3, v1, gR);
-    out += 4;
-  }
-  return position;
-}
-
-uint64_t mix_ramp_frames(const int16_t* data, uint64_t position, uint64_t step, float* out, int32_t cnt, float* cL,
-                         float* cR, float incL, float incR) {
-  float left = *cL, right = *cR;
-  for (int32_t i = 0; i < cnt; ++i) {
-    double v = sample_at(data, position);
-    position = (position & ~uint64_t{1}) + step;
-    add(out + 0, v, left);
-    add(out + 1, v, right);
-    left += incL;
-    right += incR;
-    out += 2;
-  }
-  *cL = left;
-  *cR = right;
-  return position;
-}
-#endif
 
 }  // namespace
 
