@@ -8,20 +8,13 @@
 #include "shell/det_math.h"
 
 namespace {
-// state' = state x 214013 + 2531011 (mod 2^32). Jumping k steps at once is again a multiply and
-// an add, so the values of several steps come from one state without waiting on each other.
-struct Jump {
-  uint32_t mul, add;
-};
-constexpr Jump jump(int steps) {
-  Jump j{1u, 0u};
-  for (int i = 0; i < steps; ++i) j = Jump{j.mul * 214013u, j.add * 214013u + 2531011u};
-  return j;
-}
-constexpr Jump kStep[9] = {jump(0), jump(1), jump(2), jump(3), jump(4), jump(5), jump(6), jump(7), jump(8)};
+// The values of several steps come from one state without waiting on each other.
+constexpr CrtRandJump kStep[9] = {crt_rand_jump(0), crt_rand_jump(1), crt_rand_jump(2),
+                                  crt_rand_jump(3), crt_rand_jump(4), crt_rand_jump(5),
+                                  crt_rand_jump(6), crt_rand_jump(7), crt_rand_jump(8)};
 
 inline uint32_t ahead(uint32_t state, int steps) { return state * kStep[steps].mul + kStep[steps].add; }
-inline uint32_t output(uint32_t state) { return (state >> 16) & 0x7FFF; }
+inline uint32_t output(uint32_t state) { return crt_rand_output(state); }
 
 // r1 x 128 + r2 from the states of two successive draws.
 inline uint32_t wide(uint32_t first, uint32_t second) { return (output(first) << 7) + output(second); }

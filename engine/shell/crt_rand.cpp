@@ -3,11 +3,12 @@
 
 namespace {
 uint32_t g_state = 1;
-}
+constexpr CrtRandJump kStep = crt_rand_jump(1);
+}  // namespace
 
 int crt_rand() {
-  g_state = g_state * 214013u + 2531011u;
-  return static_cast<int>((g_state >> 16) & 0x7FFF);
+  g_state = g_state * kStep.mul + kStep.add;
+  return static_cast<int>(crt_rand_output(g_state));
 }
 
 void crt_srand(uint32_t seed) { g_state = seed; }
