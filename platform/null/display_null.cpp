@@ -1,4 +1,6 @@
-// Headless display: keeps the last presented frame and a checksum, so tests can look at it.
+// Headless display: keeps the last presented frame and a checksum, so tests can look at it; a
+// present hook lets a test act between frames (the endurance run steps the music there).
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -16,6 +18,7 @@ struct NullDisplay {
   bool wantFullscreen = false;
 };
 NullDisplay g_display;
+std::atomic<NullPresentHook> g_presentHook{nullptr};
 
 uint32_t fnv1a(const uint32_t* pixels, size_t count) {
   uint32_t hash = 2166136261u;
@@ -55,14 +58,17 @@ void display_set_fullscreen(bool want) {
 }
 
 void display_present(const uint32_t* pixels) {
-  std::lock_guard<std::recursive_mutex> guard(g_display.lock);
-  if (!g_display.info.open || !pixels) return;
-  size_t count = static_cast<size_t>(g_display.info.width) * static_cast<size_t>(g_display.info.height);
-  if (!g_display.frame) g_display.frame = static_cast<uint32_t*>(std::malloc(count * 4));
-  if (!g_display.frame) return;
-  std::memcpy(g_display.frame, pixels, count * 4);
-  g_display.info.presents++;
-  g_display.info.last_frame_checksum = fnv1a(pixels, count);
+  {
+    std::lock_guard<std::recursive_mutex> guard(g_display.lock);
+    if (!g_display.info.open || !pixels) return;
+    size_t count = static_cast<size_t>(g_display.info.width) * static_cast<size_t>(g_display.info.height);
+    if (!g_display.frame) g_display.frame = static_cast<uint32_t*>(std::malloc(count * 4));
+    if (!g_display.frame) return;
+    std::memcpy(g_display.frame, pixels, count * 4);
+    g_display.info.presents++;
+    g_display.info.last_frame_checksum = fnv1a(pixels, count);
+  }
+  if (NullPresentHook hook = g_presentHook.load()) hook(pixels);
 }
 
 void display_close() {
@@ -79,3 +85,5 @@ NullDisplayInfo null_display_info() {
 }
 
 const uint32_t* null_display_last_frame() { return g_display.frame; }
+
+void null_display_set_present_hook(NullPresentHook hook) { g_presentHook = hook; }

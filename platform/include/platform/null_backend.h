@@ -13,6 +13,11 @@ struct NullDisplayInfo {
 NullDisplayInfo null_display_info();
 const uint32_t* null_display_last_frame();  // width x height pixels, or null before the first present
 
+// Null display present hook: called on the presenting thread after each present has been kept,
+// outside the display's lock, so it may wait for other threads (null: no hook).
+using NullPresentHook = void (*)(const uint32_t* pixels);
+void null_display_set_present_hook(NullPresentHook hook);
+
 // Null wave device: real time (default) counts bytes by the monotonic clock; stepped counts only
 // what the caller adds. null_wave_fail_open makes the next opens fail.
 void null_wave_set_stepped(bool stepped);
