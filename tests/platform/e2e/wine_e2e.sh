@@ -22,11 +22,13 @@ else
   printf 'pcm.!default { type null }\nctl.!default { type null }\n' >"$HOME/.asoundrc"
   realtime_sound=0
 fi
-cleanup() { wineserver -k >/dev/null 2>&1; pulseaudio -k >/dev/null 2>&1; rm -rf "$work"; }
+# Debian keeps wineserver off PATH; without it the prefix's processes outlive the check.
+wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
+cleanup() { "$wineserver" -k >/dev/null 2>&1; pulseaudio -k >/dev/null 2>&1; rm -rf "$work"; }
 trap cleanup EXIT
 wine=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
 "$wine" wineboot -i >"$work/wineboot.log" 2>&1
-wineserver -w
+"$wineserver" -w
 
 testcard=$build/tests/platform/testcard
 host=$(grep -s '^K417_HOST_DIR:' "$build/CMakeCache.txt" | cut -d= -f2)
