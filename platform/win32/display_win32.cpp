@@ -1,7 +1,8 @@
 // The Win32 display: the one window, its class procedure, the shell's key procedure and the switch
 // between windowed and full-screen mode. Subtle: the mode is set before a mode is entered, so the
 // WM_MOVE/WM_SIZE that entering full screen causes are ignored and the last windowed size survives;
-// a full screen that cannot be entered leaves the program running in a window.
+// a full screen that cannot be entered leaves the program running in a window, and a window that
+// nothing could paint is never entered.
 #include <cstring>
 
 #include "display/display.h"
@@ -140,9 +141,10 @@ LRESULT CALLBACK shell_window_procedure(HWND window, UINT message, WPARAM wParam
     PostMessageA(window, WM_CLOSE, 0, 0);
   } else if (message == WM_SYSCHAR && is_alt_enter(lParam)) {
     DisplayState& d = g_display;
-    bool want = !d.wantedFullscreen;
-    display_switch_mode(want);
-    d.wantedFullscreen = want && d.mode == 1;  // a full screen that could not be entered is not wanted
+    // The other mode than the one showing: after a full screen that failed at opening, the first
+    // Alt+Enter tries it again. A switch refused or failed leaves wanted what is shown.
+    display_switch_mode(d.mode == 0);
+    d.wantedFullscreen = d.mode == 1;
     return 0;
   }
   return DefWindowProcA(window, message, wParam, lParam);
@@ -208,11 +210,15 @@ void display_set_icon(DisplayIcon icon) { g_display.icon = static_cast<HICON>(ic
 
 bool display_open(const DisplayRequest* request) {
   DisplayState& d = g_display;
+  // A window nothing can paint shows no frame: a full screen that fell back to it fails here too.
   if (!create_display_window(d, request->width, request->height, request->fullscreen != 0) ||
-      (!fullscreen_available(d) && !windowed_available(d))) {
-    release_display(d);  // no window, or nothing that could show a frame
+      (d.mode == 0 && !windowed_available(d))) {
+    release_display(d);
     return false;
   }
+  // The opening was the attempt at the mode asked for: display_set_fullscreen with the same wish
+  // must not repeat a full screen (and its mode change) that has just failed.
+  d.wantedFullscreen = request->fullscreen != 0;
   display_set_app_procedure(shell_window_procedure);
   return true;
 }
@@ -231,6 +237,7 @@ void display_switch_mode(bool fullscreen) {
   int target = fullscreen ? 1 : 0;
   if (target == d.mode || !d.window) return;
   if (target == 1 && !fullscreen_available(d)) return;
+  if (target == 0 && !windowed_available(d)) return;  // without DrawDib the window would stay black
   DisplayLock lock(d);
   if (d.mode == 0) {
     d.savedPlacement.length = sizeof d.savedPlacement;  // 44

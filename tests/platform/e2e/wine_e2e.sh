@@ -64,6 +64,28 @@ if [ -f "$testcard/k417_testcard.exe" ]; then
   e2e_expect_text "$work/card/program.out" "Error initializing display!"
 fi
 
+# With DirectDraw but without DrawDib nothing could paint a window: Alt+Enter keeps full screen
+# and its picture instead of switching to a window that would stay black.
+if [ -f "$testcard/k417_testcard.exe" ]; then
+  cd "$work/card"
+  WINEDLLOVERRIDES="msvfw32=d" "$wine" k417_testcard.exe >"$work/card/program.out" 2>&1 &
+  pid=$!
+  read -r sw sh < <(e2e_screen_size)
+  if id=$(e2e_wait_window "K417 testcard" 120) && e2e_wait_size "$id" "$sw" "$sh" 30; then
+    e2e_key "$id" alt+Return
+    sleep 2
+    if [ "$(e2e_geometry "$id")" = "0 0 $sw $sh" ] && e2e_wait_picture "$work/card/no-drawdib.png" 20; then
+      e2e_pass "without DrawDib Alt+Enter keeps full screen with its picture"
+    else
+      e2e_fail "without DrawDib Alt+Enter gave $(e2e_geometry "$id"), or a black screen"
+    fi
+    e2e_key "$id" Escape
+  else
+    e2e_fail "without DrawDib the testcard did not start full screen"
+  fi
+  e2e_wait_exit "$pid" 30 || kill "$pid" 2>/dev/null
+fi
+
 # A fatal error on the render thread: the window closes, the shutdown runs, then the box; exit 0.
 if [ -f "$testcard/k417_testcard.exe" ]; then
   cd "$work/card" && e2e_error_box "K417 testcard" "$work/card" 0 \
