@@ -47,4 +47,4 @@ struct Channel {
   uint8_t fineVolumeMemory, finePortaUpMemory, finePortaDownMemory;
 };
 
-constexpr int ChannelCount = 32;
+constexpr int kChannelCount = 32;

@@ -4,30 +4,13 @@
 // finetune for the rest of the song (never the shared empty sample); ED suppresses every voice
 // update of its row except at the delay tick.
 #include "music/effects.h"
+#include "music/clamp.h"
 #include "music/envelope.h"
 #include "music/periods.h"
 #include "music/player.h"
 #include "music/voice.h"
 
 namespace {
-enum Effect : uint8_t {
-  FxArpeggio = 0, FxPortaUp = 1, FxPortaDown = 2, FxTonePorta = 3, FxVibrato = 4,
-  FxTonePortaSlide = 5, FxVibratoSlide = 6, FxTremolo = 7, FxPanning = 8, FxSampleOffset = 9,
-  FxVolumeSlide = 10, FxPositionJump = 11, FxSetVolume = 12, FxPatternBreak = 13,
-  FxExtended = 14, FxSpeed = 15, FxGlobalVolume = 16, FxGlobalSlide = 17, FxKeyOff = 20,
-  FxEnvelopePosition = 21, FxPanningSlide = 25, FxMultiRetrig = 27, FxTremor = 29,
-  FxExtraFine = 33,
-};
-
-enum Extended : uint8_t {
-  ExFinePortaUp = 1, ExFinePortaDown = 2, ExVibratoWave = 4, ExFinetune = 5, ExPatternLoop = 6,
-  ExTremoloWave = 7, ExPanning = 8, ExRetrigger = 9, ExFineVolumeUp = 10, ExFineVolumeDown = 11,
-  ExNoteCut = 12, ExNoteDelay = 13, ExPatternDelay = 14,
-};
-
-int32_t at_most(int32_t v, int32_t limit) { return v > limit ? limit : v; }
-int32_t at_least(int32_t v, int32_t limit) { return v < limit ? limit : v; }
-
 void sample_offset(Channel* c, const RowContext& r, uint8_t xx) {
   if (xx != 0) c->offsetMemory = xx;
   if (c->voice == nullptr) return;

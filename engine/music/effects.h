@@ -6,6 +6,23 @@
 #include "music/channel.h"
 #include "music/module.h"
 
+// The effect numbers of the XM effect column (0..35; letters from G on continue after F), and
+// the extended E commands by their first parameter digit.
+enum Effect : uint8_t {
+  FxArpeggio = 0, FxPortaUp = 1, FxPortaDown = 2, FxTonePorta = 3, FxVibrato = 4,
+  FxTonePortaSlide = 5, FxVibratoSlide = 6, FxTremolo = 7, FxPanning = 8, FxSampleOffset = 9,
+  FxVolumeSlide = 10, FxPositionJump = 11, FxSetVolume = 12, FxPatternBreak = 13,
+  FxExtended = 14, FxSpeed = 15, FxGlobalVolume = 16, FxGlobalSlide = 17, FxKeyOff = 20,
+  FxEnvelopePosition = 21, FxPanningSlide = 25, FxMultiRetrig = 27, FxTremor = 29,
+  FxExtraFine = 33,
+};
+
+enum Extended : uint8_t {
+  ExFinePortaUp = 1, ExFinePortaDown = 2, ExVibratoWave = 4, ExFinetune = 5, ExPatternLoop = 6,
+  ExTremoloWave = 7, ExPanning = 8, ExRetrigger = 9, ExFineVolumeUp = 10, ExFineVolumeDown = 11,
+  ExNoteCut = 12, ExNoteDelay = 13, ExPatternDelay = 14,
+};
+
 // What the effect commands of one channel see of the row being played.
 struct RowContext {
   Module* module;

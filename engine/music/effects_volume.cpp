@@ -3,10 +3,9 @@
 // tone portamento does not stop the new note's period from being taken at once.
 #include "music/effects.h"
 
-namespace {
-int32_t at_most(int32_t v, int32_t limit) { return v > limit ? limit : v; }
-int32_t at_least(int32_t v, int32_t limit) { return v < limit ? limit : v; }
+#include "music/clamp.h"
 
+namespace {
 void slide_down(Channel* c, int32_t y) {
   c->volume = at_least(c->volume - y, 0);
   c->updateFlags |= UpdateVolume;
@@ -16,9 +15,9 @@ void slide_up(Channel* c, int32_t y) {
   c->updateFlags |= UpdateVolume;
 }
 // Unclamped by design; the bound only keeps endless slides from overflowing (far outside 0..255).
-constexpr int32_t PanningGuard = 1 << 20;
+constexpr int32_t kPanningGuard = 1 << 20;
 void pan_by(Channel* c, int32_t amount) {
-  c->panning = at_least(at_most(c->panning + amount, PanningGuard), -PanningGuard);
+  c->panning = at_least(at_most(c->panning + amount, kPanningGuard), -kPanningGuard);
   c->updateFlags |= UpdatePanning;
 }
 }  // namespace

@@ -9,7 +9,7 @@
 #include "shell/det_math.h"
 
 namespace {
-constexpr int32_t MaxPoints = 12;
+constexpr int32_t kMaxPoints = 12;
 
 int32_t saturate(int64_t x) {
   if (x > INT32_MAX) return INT32_MAX;
@@ -17,7 +17,7 @@ int32_t saturate(int64_t x) {
   return static_cast<int32_t>(x);
 }
 
-int32_t bounded_count(uint8_t count) { return count > MaxPoints ? MaxPoints : count; }
+int32_t bounded_count(uint8_t count) { return count > kMaxPoints ? kMaxPoints : count; }
 
 // Slope from point p to p + 1 in 16.16 per tick; 0 when both share a tick.
 int32_t slope(const EnvelopePoint* points, int32_t p) {

@@ -15,8 +15,8 @@
 
 namespace {
 
-constexpr float InverseGain = 0.003921569f;  // float32 1/255
-constexpr uint64_t ZeroStepDivisor = uint64_t{0x17C6F8C} << 8;  // 256 Hz at 44,100 Hz, 32.32
+constexpr float kInverseGain = 0.003921569f;  // float32 1/255
+constexpr uint64_t kZeroStepDivisor = uint64_t{0x17C6F8C} << 8;  // 256 Hz at 44,100 Hz, 32.32
 
 inline uint64_t position_of(const Voice& v) { return uint64_t{v.samplePosition} << 32 | v.fraction; }
 inline void store_position(Voice& v, uint64_t position) {
@@ -40,7 +40,7 @@ int64_t nominal_frames_to_boundary(const Voice& v, const Sample& s, uint64_t pos
     distance = position <= start ? 0 : position - start;
   }
   if ((distance >> 32) >= (uint64_t{1} << 24)) return -1;
-  uint64_t divisor = (step >> 8) == 0 ? ZeroStepDivisor : step;
+  uint64_t divisor = (step >> 8) == 0 ? kZeroStepDivisor : step;
   if (distance <= divisor) return distance == 0 ? 0 : 1;
   // Most passes end before the boundary: a multiplication tells, without any division.
   uint64_t covered;
@@ -204,11 +204,11 @@ void mix_voice(Voice* voice, MixRamp ramp, float* destination, int32_t frames) {
       int32_t diffL = v.targetLeft - (v.currentLeft >> 8);
       int32_t diffR = v.targetRight - (v.currentRight >> 8);
       if (diffL != 0) {
-        incL = static_cast<float>(diffL) * InverseGain * ramp.reciprocal;
+        incL = static_cast<float>(diffL) * kInverseGain * ramp.reciprocal;
         rampCount = ramp.length;
       }
       if (diffR != 0) {
-        incR = static_cast<float>(diffR) * InverseGain * ramp.reciprocal;
+        incR = static_cast<float>(diffR) * kInverseGain * ramp.reciprocal;
         rampCount = ramp.length;
       }
       v.rampStepLeft = incL;
@@ -226,8 +226,8 @@ void mix_voice(Voice* voice, MixRamp ramp, float* destination, int32_t frames) {
 
     float gL = static_cast<float>(v.targetLeft) / 255.0f;
     float gR = static_cast<float>(v.targetRight) / 255.0f;
-    float cL = static_cast<float>(v.currentLeft) * (1.0f / 256.0f) * InverseGain;
-    float cR = static_cast<float>(v.currentRight) * (1.0f / 256.0f) * InverseGain;
+    float cL = static_cast<float>(v.currentLeft) * (1.0f / 256.0f) * kInverseGain;
+    float cR = static_cast<float>(v.currentRight) * (1.0f / 256.0f) * kInverseGain;
     if (v.direction != 1) step = ~step + 1;
 
     float* out = destination + 2 * static_cast<int64_t>(cursor);
@@ -263,5 +263,5 @@ void mix_voice_set(Voice* voices, int32_t count, MixRamp ramp, float* destinatio
 
 void mix_voices(float* destination, int32_t frames) {
   Playback& state = playback();
-  mix_voice_set(state.voices, VoiceCount, MixRamp{state.rampLength, state.rampReciprocal}, destination, frames);
+  mix_voice_set(state.voices, kVoiceCount, MixRamp{state.rampLength, state.rampReciprocal}, destination, frames);
 }

@@ -8,17 +8,17 @@
 #include "shell/det_math.h"
 
 namespace {
-constexpr float TwelfthF = 1.0f / 12.0f;     // 0.083333336
-constexpr float Per768F = 1.0f / 768.0f;     // 0.0013020834
-constexpr int32_t AmigaClock = 14317056;     // not 8363 * 1712: kept as tuned
+constexpr float kTwelfthF = 1.0f / 12.0f;     // 0.083333336
+constexpr float kPer768F = 1.0f / 768.0f;     // 0.0013020834
+constexpr int32_t kAmigaClock = 14317056;     // not 8363 * 1712: kept as tuned
 
 int32_t clamp_note(int32_t note) {
-  return note < 0 ? 0 : (note > HighestNote ? HighestNote : note);
+  return note < 0 ? 0 : (note > kHighestNote ? kHighestNote : note);
 }
 
 // P(m) for m in -1..120; P(0) = 27392, P(48) = 1712.
 int32_t amiga_base(int32_t m) {
-  float exponent = static_cast<float>(132 - m) * TwelfthF;
+  float exponent = static_cast<float>(132 - m) * kTwelfthF;
   return static_cast<int32_t>(13.375 * det_exp2(static_cast<double>(exponent)));
 }
 }  // namespace
@@ -44,8 +44,8 @@ int32_t note_period(const Module* module, int32_t realNote, int32_t finetune) {
 }
 
 int32_t clamp_period(int64_t period) {
-  if (period > PeriodLimit) return PeriodLimit;
-  if (period < -PeriodLimit) return -PeriodLimit;
+  if (period > kPeriodLimit) return kPeriodLimit;
+  if (period < -kPeriodLimit) return -kPeriodLimit;
   return static_cast<int32_t>(period);
 }
 
@@ -55,11 +55,11 @@ int32_t period_frequency(const Module* module, int32_t period, int32_t periodOff
     int64_t argument = 4608 - static_cast<int64_t>(period) + periodOffset;
     if (argument > 4607) argument = 4607;
     if (argument < -768 * 40) argument = -768 * 40;
-    float exponent = static_cast<float>(argument) * Per768F;
+    float exponent = static_cast<float>(argument) * kPer768F;
     return static_cast<int32_t>(8363.0 * det_exp2(static_cast<double>(exponent)));
   }
   int64_t sum = static_cast<int64_t>(period) + periodOffset;
   if (sum == 0) return 0;
-  int64_t frequency = AmigaClock / sum;  // negative sums end at the 100 Hz floor
+  int64_t frequency = kAmigaClock / sum;  // negative sums end at the 100 Hz floor
   return static_cast<int32_t>(frequency);
 }

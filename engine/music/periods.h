@@ -6,9 +6,8 @@
 
 #include "music/module.h"
 
-constexpr int32_t PlayerRate = 44100;  // output frames per second
-constexpr int32_t HighestNote = 119;   // highest realNote whose period stays positive in both tables
-constexpr int32_t PeriodLimit = 1 << 30;  // |period| guard: far beyond audible, never overflows
+constexpr int32_t kHighestNote = 119;  // highest realNote whose period stays positive in both tables
+constexpr int32_t kPeriodLimit = 1 << 30;  // |period| guard: far beyond audible, never overflows
 
 inline bool linear_table(const Module* module) { return (module->flags & 1) != 0; }
 
@@ -16,7 +15,7 @@ inline bool linear_table(const Module* module) { return (module->flags & 1) != 0
 int32_t real_note(int32_t cellNote, int32_t relativeNote);
 // The period of realNote with finetune (1/128 semitone) in the module's table.
 int32_t note_period(const Module* module, int32_t realNote, int32_t finetune);
-// Keeps a period that effects slide inside +-PeriodLimit.
+// Keeps a period that effects slide inside +-kPeriodLimit.
 int32_t clamp_period(int64_t period);
 // Hz for period + periodOffset, before the 100 Hz floor; 0 when the Amiga period sum is 0.
 int32_t period_frequency(const Module* module, int32_t period, int32_t periodOffset);

@@ -10,6 +10,8 @@
 
 struct OsThread;
 
+constexpr int32_t kOutputRate = 44100;  // frames per second: the player times its ticks by it
+
 struct PositionEntry {
   uint8_t order;
   uint8_t row;
@@ -23,8 +25,8 @@ struct Playback {
   int32_t segmentCount;     // 100
   int32_t rampLength;       // 128 at 44,100 Hz
   float rampReciprocal;
-  Voice voices[VoiceCount];
-  Channel channels[ChannelCount];
+  Voice voices[kVoiceCount];
+  Channel channels[kChannelCount];
   Module* module;           // the playing module, null when stopped
   PositionEntry* positionRing;
   int32_t writeSegment;

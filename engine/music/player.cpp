@@ -11,8 +11,7 @@
 #include "music/playback.h"
 
 namespace {
-constexpr uint8_t KeyOffNote = 255;
-constexpr uint8_t EffectTonePorta = 3, EffectTonePortaSlide = 5, EffectTremolo = 7, EffectKeyOff = 20;
+constexpr uint8_t kKeyOffNote = 255;
 const PatternCell EmptyCell = {};
 
 struct Resolved {
@@ -21,7 +20,7 @@ struct Resolved {
 };
 
 int32_t channel_count(const Module* m) {
-  return m->channelCount < 0 ? 0 : (m->channelCount > ChannelCount ? ChannelCount : m->channelCount);
+  return m->channelCount < 0 ? 0 : (m->channelCount > kChannelCount ? kChannelCount : m->channelCount);
 }
 
 int32_t restart_order(const Module* m) {
@@ -69,15 +68,15 @@ int32_t partner_index(const Voice* v) {
 void process_channel_row(Module* m, int32_t index, bool* rowHasJump) {
   Channel* c = &playback().channels[index];
   const PatternCell* cell = cell_at(m, index);
-  bool porta = cell->effect == EffectTonePorta || cell->effect == EffectTonePortaSlide;
-  bool hasNote = cell->note != 0 && cell->note != KeyOffNote;
+  bool porta = cell->effect == FxTonePorta || cell->effect == FxTonePortaSlide;
+  bool hasNote = cell->note != 0 && cell->note != kKeyOffNote;
   if (cell->instrument != 0 && !porta) c->instrument = static_cast<uint8_t>(cell->instrument - 1);
   // Notes 97..254 (damaged files) take the sample of the highest note.
   if (hasNote && !porta) c->note = static_cast<uint8_t>(cell->note <= 96 ? cell->note - 1 : 95);
   Resolved res = resolve(m, c);
   RowContext row{m, cell, res.instrument, res.sample, c->period, c->volume, c->panning, rowHasJump};
 
-  if (c->lastEffect == EffectTremolo && cell->effect != EffectTremolo) c->volume += c->volumeOffset;
+  if (c->lastEffect == FxTremolo && cell->effect != FxTremolo) c->volume += c->volumeOffset;
   c->lastEffect = cell->effect;
   c->volumeOffset = 0;
   c->updateFlags = 0;
@@ -91,7 +90,7 @@ void process_channel_row(Module* m, int32_t index, bool* rowHasJump) {
   c->updateFlags |= UpdateFrequency | UpdateVolume;
   if (cell->instrument != 0) trigger_instrument(c, res.sample);
   if (cell->volume != 0) volume_column_row(c, row);
-  if (cell->note == KeyOffNote || cell->effect == EffectKeyOff) c->keyOff = 1;
+  if (cell->note == kKeyOffNote || cell->effect == FxKeyOff) c->keyOff = 1;
   instrument_steps(c, res.instrument, true);
   effect_row(c, row);
   auto_vibrato_step(c, res.instrument);
@@ -165,7 +164,7 @@ void set_bpm(Module* m, int32_t bpm) {
   m->bpm = bpm;
   // Double arithmetic with the float32 constants: equals floor(110250 / bpm) for BPM 1..255.
   double ticksPerMs = 1000.0 / (static_cast<double>(bpm) * static_cast<double>(0.4f));
-  m->samplesPerTick = static_cast<int32_t>(ticksPerMs * PlayerRate * static_cast<double>(0.001f));
+  m->samplesPerTick = static_cast<int32_t>(ticksPerMs * kOutputRate * static_cast<double>(0.001f));
 }
 
 void trigger_instrument(Channel* c, const Sample* sample) {
@@ -188,8 +187,8 @@ void trigger_instrument(Channel* c, const Sample* sample) {
 }
 
 namespace {
-constexpr float VolumeScale = 7.4214768e-9f;  // 255 * 2^-35: full volume gives 127
-constexpr double VolumeBound = 1 << 20;       // keeps gain products inside int32
+constexpr float kVolumeScale = 7.4214768e-9f;  // 255 * 2^-35: full volume gives 127
+constexpr double kVolumeBound = 1 << 20;       // keeps gain products inside int32
 
 void start_note(Channel* c, const Sample* sample) {
   Voice* v = c->voice;
@@ -217,10 +216,10 @@ void start_note(Channel* c, const Sample* sample) {
 void apply_volume(const Channel* c, Voice* v, const Module* m) {
   double product = static_cast<double>(c->volume + c->volumeOffset) * c->volumeEnvelopeOutput *
                    static_cast<double>(c->fadeVolume) * m->globalVolume;
-  double scaled = product * static_cast<double>(VolumeScale);
+  double scaled = product * static_cast<double>(kVolumeScale);
   // Valid modules stay below 127 * 4 (Cxx up to 255); only damaged envelopes get near the bound.
-  if (scaled > VolumeBound) scaled = VolumeBound;
-  if (scaled < -VolumeBound) scaled = -VolumeBound;
+  if (scaled > kVolumeBound) scaled = kVolumeBound;
+  if (scaled < -kVolumeBound) scaled = -kVolumeBound;
   int32_t vol = static_cast<int32_t>(scaled);
   v->targetLeft = vol * v->panning / 255;
   v->targetRight = vol * (255 - v->panning) / 255;
@@ -246,8 +245,8 @@ void apply_frequency(const Channel* c, Voice* v, const Module* m) {
   int32_t f = period_frequency(m, c->period, c->periodOffset);
   if (f < 100) f = 100;
   uint32_t frequency = static_cast<uint32_t>(f);
-  v->stepInteger = frequency / PlayerRate;
-  v->stepFraction = static_cast<uint32_t>((static_cast<uint64_t>(frequency % PlayerRate) << 32) / PlayerRate);
+  v->stepInteger = frequency / kOutputRate;
+  v->stepFraction = static_cast<uint32_t>((static_cast<uint64_t>(frequency % kOutputRate) << 32) / kOutputRate);
 }
 }  // namespace
 

@@ -16,8 +16,7 @@
 #include "music/player.h"
 
 namespace {
-constexpr int32_t OutputRate = 44100;
-constexpr int32_t BufferMilliseconds = 1000;  // the buffer holds twice this
+constexpr int32_t kBufferMilliseconds = 1000;  // the buffer holds twice this
 
 // Ring entries are read by the thread that asks for the position while the renderer writes
 // others; byte-sized atomic accesses keep that defined.
@@ -28,18 +27,18 @@ void store_entry(PositionEntry* entry, int32_t order, int32_t row) {
 }  // namespace
 
 void playback_set_rates(Playback& state) {
-  state.rate = OutputRate;
+  state.rate = kOutputRate;
   state.rateReciprocal = 1.0f / static_cast<float>(state.rate);
   state.segmentFrames = ((state.rate * 20 / 1000) + 3) & ~3;
-  state.totalFrames = (BufferMilliseconds / 20) * state.segmentFrames * 2;
+  state.totalFrames = (kBufferMilliseconds / 20) * state.segmentFrames * 2;
   state.segmentCount = state.totalFrames / state.segmentFrames;
-  state.rampLength = state.rate * 128 / 44100;
+  state.rampLength = state.rate * 128 / kOutputRate;
   state.rampReciprocal = 1.0f / static_cast<float>(state.rampLength);
 }
 
 bool playback_reset(Playback& state, Module* module) {
   playback_set_rates(state);
-  for (int i = 0; i < VoiceCount; ++i) {
+  for (int i = 0; i < kVoiceCount; ++i) {
     state.voices[i] = Voice{};
     state.voices[i].index = i;
     state.voices[i].stepInteger = 1;
@@ -51,7 +50,7 @@ bool playback_reset(Playback& state, Module* module) {
   module->tick = 0;
   module->patternDelayTicks = 0;
   set_bpm(module, module->defaultBpm);
-  int channels = module->channelCount < ChannelCount ? module->channelCount : ChannelCount;
+  int channels = module->channelCount < kChannelCount ? module->channelCount : kChannelCount;
   for (int i = 0; i < channels; ++i) {
     state.channels[i] = Channel{};
     state.channels[i].voice = &state.voices[i];

@@ -26,4 +26,4 @@ struct Voice {
   bool stepKnown;
 };
 
-constexpr int VoiceCount = 64;
+constexpr int kVoiceCount = 64;

@@ -7,7 +7,7 @@
 //            length -> 0; default BPM 0 -> 125 and above 255 -> 255; a pattern of 0 rows -> 64
 //            empty rows; envelope point counts above 12 -> 12; a sustain point at or beyond the
 //            point count clears the sustain bit, a loop point there clears the loop bit; sample
-//            data past the end of the file or beyond MaxSampleLength is cut off (the rest of an
+//            data past the end of the file or beyond kMaxSampleLength is cut off (the rest of an
 //            over-long sample is skipped); a loop starting at or beyond the (cut) end makes the
 //            sample unlooped, a loop running past it is shortened to end there.
 #include "music/xm_loader.h"
@@ -48,11 +48,11 @@ struct Reader {
   int64_t remaining() { return size - tell(); }
 };
 
-constexpr int MaxChannels = 32;
-constexpr int MaxRows = 256;
-constexpr int MaxPatterns = 256;
-constexpr int MaxInstruments = 256;
-constexpr int EnvelopePoints = 12;
+constexpr int kMaxChannels = 32;
+constexpr int kMaxRows = 256;
+constexpr int kMaxPatterns = 256;
+constexpr int kMaxInstruments = 256;
+constexpr int kEnvelopePoints = 12;
 
 void read_cell(Reader& in, PatternCell* cell) {
   uint8_t b = in.u8();
@@ -86,7 +86,7 @@ bool read_patterns(Reader& in, Module* module, int storedPatterns) {
     in.u8();   // packing type
     int32_t rows = in.u16();
     uint16_t packedSize = in.u16();
-    if (rows > MaxRows) return false;
+    if (rows > kMaxRows) return false;
     Pattern* pattern = &module->patterns[p];
     if (rows == 0) {
       if (!empty_pattern(pattern, 64, channels)) return false;
@@ -104,7 +104,7 @@ bool read_patterns(Reader& in, Module* module, int storedPatterns) {
 }
 
 void read_envelope(Reader& in, EnvelopePoint* points) {
-  for (int i = 0; i < EnvelopePoints; ++i) {
+  for (int i = 0; i < kEnvelopePoints; ++i) {
     points[i].x = in.u16();
     points[i].y = in.u16();
   }
@@ -112,7 +112,7 @@ void read_envelope(Reader& in, EnvelopePoint* points) {
 
 // Point indices the player follows must name stored points.
 void mend_envelope(uint8_t* count, uint8_t* type, uint8_t sustain, uint8_t loopStart, uint8_t loopEnd) {
-  if (*count > EnvelopePoints) *count = EnvelopePoints;
+  if (*count > kEnvelopePoints) *count = kEnvelopePoints;
   if (*count < 2) *type = 0;
   if (sustain >= *count) *type &= static_cast<uint8_t>(~2);
   if (loopStart >= *count || loopEnd >= *count) *type &= static_cast<uint8_t>(~4);
@@ -252,7 +252,7 @@ bool read_instrument(Reader& in, Instrument* instrument) {
     int64_t bytesPerSample = sample->bits / 8;
     int64_t length = sample->length;
     if (length * bytesPerSample > available) length = available / bytesPerSample;
-    if (length > MaxSampleLength) length = MaxSampleLength;
+    if (length > kMaxSampleLength) length = kMaxSampleLength;
     available -= fileBytes[s] < available ? fileBytes[s] : available;
     fit_sample(sample, static_cast<uint32_t>(length));
     if (length > 0) {
@@ -290,8 +290,8 @@ bool xm_load(Module* module, void* stream) {
   in.bytes(module->orderTable, 256);
   in.seek(60 + static_cast<int64_t>(headerSize));
 
-  if (channels == 0 || channels > MaxChannels) return false;
-  if (storedPatterns > MaxPatterns || instruments > MaxInstruments) return false;
+  if (channels == 0 || channels > kMaxChannels) return false;
+  if (storedPatterns > kMaxPatterns || instruments > kMaxInstruments) return false;
   if (songLength == 0) songLength = 1;
   if (songLength > 256) songLength = 256;
   if (restart >= songLength) restart = 0;

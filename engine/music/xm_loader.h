@@ -8,4 +8,4 @@ struct Module;
 bool xm_load(Module* module, void* stream);
 
 // Longest sample kept, in samples: the mixer's boundary search works on distances below 2^24.
-constexpr uint32_t MaxSampleLength = (1u << 24) - 16;
+constexpr uint32_t kMaxSampleLength = (1u << 24) - 16;

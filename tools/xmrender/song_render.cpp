@@ -28,9 +28,9 @@ void watched_tick(Module* module) {
   watch.player(module);
   if (watch.muted) {
     Playback& state = playback();
-    for (int c = 0; c < ChannelCount; ++c) {
+    for (int c = 0; c < kChannelCount; ++c) {
       if (!(watch.muted >> c & 1)) continue;
-      for (int v : {c, c + ChannelCount}) {
+      for (int v : {c, c + kChannelCount}) {
         state.voices[v].volume = 0;
         state.voices[v].targetLeft = state.voices[v].targetRight = 0;
       }

@@ -24,7 +24,7 @@ class PlayerTest : public ::testing::Test {
     module_ = module_create_from_memory(bytes_.data(), static_cast<uint32_t>(bytes_.size()));
     if (module_ == nullptr) return nullptr;
     Playback& pb = playback();
-    for (int i = 0; i < VoiceCount; ++i) {
+    for (int i = 0; i < kVoiceCount; ++i) {
       std::memset(&pb.voices[i], 0, sizeof(Voice));
       pb.voices[i].index = i;
       pb.voices[i].stepInteger = 1;
@@ -37,7 +37,7 @@ class PlayerTest : public ::testing::Test {
     m->tick = 0;
     m->patternDelayTicks = 0;
     set_bpm(m, m->defaultBpm);
-    for (int i = 0; i < ChannelCount; ++i) {
+    for (int i = 0; i < kChannelCount; ++i) {
       std::memset(&pb.channels[i], 0, sizeof(Channel));
       pb.channels[i].voice = &pb.voices[i];
     }

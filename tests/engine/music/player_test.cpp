@@ -306,8 +306,8 @@ TEST_F(PlayerTest, VoiceStepsFollowEveryPeriodChange) {
       const Voice& v = *c.voice;
       int32_t f = period_frequency(module_, c.period, c.periodOffset);
       if (f < 100) f = 100;
-      uint64_t want = (uint64_t{static_cast<uint32_t>(f) / PlayerRate} << 32) |
-                      ((static_cast<uint64_t>(static_cast<uint32_t>(f) % PlayerRate) << 32) / PlayerRate);
+      uint64_t want = (uint64_t{static_cast<uint32_t>(f) / kOutputRate} << 32) |
+                      ((static_cast<uint64_t>(static_cast<uint32_t>(f) % kOutputRate) << 32) / kOutputRate);
       uint64_t got = uint64_t{v.stepInteger} << 32 | v.stepFraction;
       ASSERT_EQ(got, want) << (linear ? "linear" : "amiga") << " tick " << tick;
       if (got != last) ++changes;
@@ -329,10 +329,10 @@ TEST_F(PlayerTest, NotesOutsideTheTablesAreClamped) {
   ticks(1);
   EXPECT_EQ(channel(0).realNote, 0);
   EXPECT_EQ(channel(0).period, 7680);
-  EXPECT_EQ(channel(1).realNote, HighestNote);
-  EXPECT_EQ(channel(1).period, 7680 - HighestNote * 64);
+  EXPECT_EQ(channel(1).realNote, kHighestNote);
+  EXPECT_EQ(channel(1).period, 7680 - kHighestNote * 64);
   EXPECT_EQ(channel(2).note, 95);
-  EXPECT_EQ(channel(3).realNote, HighestNote);
+  EXPECT_EQ(channel(3).realNote, kHighestNote);
   for (int c = 0; c < 4; ++c) EXPECT_GT(channel(c).period, 0) << c;
   EXPECT_GE(amiga_period(-5, -128), amiga_period(0, 0));
   EXPECT_GT(amiga_period(250, 127), 0);
