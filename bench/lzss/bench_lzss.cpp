@@ -49,7 +49,7 @@ std::vector<uint8_t> text_like(size_t size) {
 }
 
 std::vector<uint8_t> encode(const std::vector<uint8_t>& data) {
-  MemoryStream source(data.data(), static_cast<uint32_t>(data.size()));
+  MemoryByteStream source(data.data(), static_cast<uint32_t>(data.size()));
   LzssEncoder encoder(&source);
   std::vector<uint8_t> packed;
   uint8_t chunk[4096];
@@ -80,7 +80,7 @@ void BM_LzssDecode(benchmark::State& state) {
   std::vector<uint8_t> stream = encode(data);
   std::vector<uint8_t> out(data.size());
   for (auto _ : state) {
-    MemoryStream source(stream.data(), static_cast<uint32_t>(stream.size()));
+    MemoryByteStream source(stream.data(), static_cast<uint32_t>(stream.size()));
     LzssDecoder decoder(&source);
     uint32_t got = decoder.read(out.data(), static_cast<uint32_t>(out.size()));
     if (got != out.size()) state.SkipWithError("short decode");

@@ -21,9 +21,9 @@ class Codec {
 };
 
 // A source over bytes in memory; the bytes must outlive the stream.
-class MemoryStream : public ByteStream {
+class MemoryByteStream : public ByteStream {
  public:
-  MemoryStream(const void* data, uint32_t size) : data_(static_cast<const uint8_t*>(data)), size_(size) {}
+  MemoryByteStream(const void* data, uint32_t size) : data_(static_cast<const uint8_t*>(data)), size_(size) {}
   uint32_t read(void* buffer, uint32_t count) override;
 
  private:

@@ -10,7 +10,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;
   uint32_t piece = 1 + data[0] % 37;
-  MemoryStream source(data + 1, static_cast<uint32_t>(size - 1));
+  MemoryByteStream source(data + 1, static_cast<uint32_t>(size - 1));
   LzssDecoder decoder(&source);
   static uint8_t out[64];
   uint64_t total = 0;
@@ -22,12 +22,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     total += got;
   }
 
-  MemoryStream plain(data, static_cast<uint32_t>(size));
+  MemoryByteStream plain(data, static_cast<uint32_t>(size));
   LzssEncoder encoder(&plain);
   std::vector<uint8_t> packed;
   uint8_t chunk[97];
   while (uint32_t got = encoder.read(chunk, piece + 60)) packed.insert(packed.end(), chunk, chunk + got);
-  MemoryStream stream(packed.data(), static_cast<uint32_t>(packed.size()));
+  MemoryByteStream stream(packed.data(), static_cast<uint32_t>(packed.size()));
   LzssDecoder back(&stream);
   std::vector<uint8_t> decoded(size);
   uint32_t done = 0;

@@ -158,7 +158,7 @@ std::string pak_shown_name(const std::string& name) {
 }
 
 std::vector<uint8_t> pak_compress(const std::vector<uint8_t>& data) {
-  MemoryStream source(data.data(), static_cast<uint32_t>(data.size()));
+  MemoryByteStream source(data.data(), static_cast<uint32_t>(data.size()));
   LzssEncoder encoder(&source);
   std::vector<uint8_t> packed;
   uint8_t chunk[4096];

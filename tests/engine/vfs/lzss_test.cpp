@@ -17,7 +17,7 @@ std::vector<uint8_t> bytes_of(std::initializer_list<int> values) {
 }
 
 std::string decode(const std::vector<uint8_t>& stream, uint32_t count, uint32_t piece = 1 << 20) {
-  MemoryStream source(stream.data(), static_cast<uint32_t>(stream.size()));
+  MemoryByteStream source(stream.data(), static_cast<uint32_t>(stream.size()));
   LzssDecoder decoder(&source);
   std::string out(count, '\0');
   uint32_t done = 0;
@@ -32,7 +32,7 @@ std::string decode(const std::vector<uint8_t>& stream, uint32_t count, uint32_t 
 }
 
 std::vector<uint8_t> encode(const std::vector<uint8_t>& data, uint32_t piece = 1 << 20) {
-  MemoryStream source(data.data(), static_cast<uint32_t>(data.size()));
+  MemoryByteStream source(data.data(), static_cast<uint32_t>(data.size()));
   LzssEncoder encoder(&source);
   std::vector<uint8_t> out;
   std::vector<uint8_t> buffer(piece);
@@ -69,7 +69,7 @@ TEST(LzssDecoder, UnwrittenRingReadsAsSpaces) {
 TEST(LzssDecoder, MatchTailWaitsInThePendingBuffer) {
   // "ABC" then a match of 18 from 4078: ABCABC...; read with n = 5 and then in small pieces.
   std::vector<uint8_t> stream = bytes_of({0x07, 'A', 'B', 'C', 0xEE, 0xFF});
-  MemoryStream source(stream.data(), static_cast<uint32_t>(stream.size()));
+  MemoryByteStream source(stream.data(), static_cast<uint32_t>(stream.size()));
   LzssDecoder decoder(&source);
   char out[32] = {};
   ASSERT_EQ(decoder.read(out, 5), 5u);  // three literals, two bytes of the match

@@ -18,7 +18,7 @@ std::string noise(size_t size) {
 }
 
 std::string lzss(const std::string& data) {
-  MemoryStream source(data.data(), static_cast<uint32_t>(data.size()));
+  MemoryByteStream source(data.data(), static_cast<uint32_t>(data.size()));
   LzssEncoder encoder(&source);
   std::string out;
   char piece[1000];

@@ -4,7 +4,7 @@
 
 #include "vfs/byte_stream.h"
 
-uint32_t MemoryStream::read(void* buffer, uint32_t count) {
+uint32_t MemoryByteStream::read(void* buffer, uint32_t count) {
   uint32_t left = size_ - position_;
   if (count > left) count = left;
   if (count) std::memcpy(buffer, data_ + position_, count);
