@@ -1,9 +1,10 @@
-// The shell's music glue: one current module, made from the module bytes, started once on the
-// render thread, asked for its position every frame and freed at shutdown.
+// The shell's music glue over the module loader and the wave output.
+// Subtle: a second create frees the first, so the glue never holds two modules.
+#include "music/music_glue.h"
+
 #include "music/module.h"
 #include "music/output.h"
 #include "platform/os.h"
-#include "shell/shell.h"
 
 namespace {
 Module* current = nullptr;  // the one current module of the process

@@ -83,9 +83,3 @@ DemoConfig* shell_config();
 FrameBuffer* shell_frame_buffer();
 uint32_t shell_flags();
 void shell_reset_for_tests();
-
-// Music glue: one current module at a time.
-int music_create(const void* bytes, uint32_t size);
-void music_start();
-int music_position();
-void music_free();

@@ -1,5 +1,7 @@
 // The shell's one instance, shared by its own files only (start-up, fatal error, progress).
+// Subtle: flags is a plain word both threads touch; each writer sets or clears its own bits.
 #pragma once
+#include "music/music_glue.h"
 #include "platform/os.h"
 #include "shell/shell.h"
 
@@ -16,6 +18,6 @@ struct ShellState {
 };
 
 ShellState& shell_state();
-bool shell_module_exists();   // (flags & 0x0A) != 0
-void shell_release_music();
-void shell_mark_render_thread();  // called first on the render thread   // music_free, module bytes freed, 0x02 and 0x08 cleared
+bool shell_module_exists();       // a module is loaded or its music started (ModuleLoaded, MusicStarted)
+void shell_release_music();       // music_free, the module bytes freed, both flags cleared
+void shell_mark_render_thread();  // called first on the render thread

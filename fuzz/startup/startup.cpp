@@ -14,6 +14,7 @@
 #include "platform/os.h"
 #include "platform/resources.h"
 #include "shell/crt_rand.h"
+#include "music/music_glue.h"
 #include "shell/shell.h"
 #include "shell/shell_state.h"
 #include "shell/tables.h"

@@ -15,6 +15,7 @@
 #include "music/render.h"
 #include "music/stream.h"
 #include "platform/null_backend.h"
+#include "music/music_glue.h"
 #include "shell/shell.h"
 
 namespace {
