@@ -319,6 +319,26 @@ TEST(Synth, TonesAreSeamlessLoopsTunedToConcertPitch) {
   int peak = 0;
   for (int16_t v : s.frames) peak = std::max(peak, std::abs(static_cast<int>(v)));
   EXPECT_NEAR(peak, 0.9 * 32767, 2);
+
+  // Detuned voices straddle the pitch: the two strongest partials of a two-voice sine lie the
+  // same number of bins either side of the nominal one, so neither voice plays in tune alone.
+  SampleData pair;
+  ASSERT_TRUE(synthesize({"tone", {{"shape", "sine"}, {"period", "64"}, {"cycles", "16"}, {"voices", "2"}}}, pair, error)) << error;
+  ASSERT_EQ(pair.loopStart + pair.loopLength, pair.frames.size());
+  const int length = static_cast<int>(pair.loopLength), nominal = length / 64;
+  ASSERT_EQ(length % 64, 0);
+  std::vector<std::pair<double, int>> bins;
+  for (int k = nominal - 4; k <= nominal + 4; ++k) {
+    double re = 0, im = 0;
+    for (int n = 0; n < length; ++n) {
+      re += pair.frames[n] * std::cos(2.0 * M_PI * k * n / length);
+      im += pair.frames[n] * std::sin(2.0 * M_PI * k * n / length);
+    }
+    bins.push_back({re * re + im * im, k});
+  }
+  std::sort(bins.rbegin(), bins.rend());
+  EXPECT_NE(bins[0].second, nominal);
+  EXPECT_EQ(bins[0].second + bins[1].second, 2 * nominal) << bins[0].second << " and " << bins[1].second;
 }
 
 TEST(Synth, BellsLoopTheirTailAndNoiseHonoursBitsAndLoops) {

@@ -148,11 +148,15 @@ bool make_tone(Settings& in, SampleData& s, std::string& error) {
     error = "tone: bad shape, loop or bits";
     return false;
   }
-  const int length = period * cycles;
+  // The voices sit symmetrically about the nominal pitch, `spread` cycles of the loop apart, so
+  // the ear hears their centre in tune. An even count has no middle voice: its loop holds twice
+  // the periods, which puts every voice a whole number of (doubled) cycles off the centre.
+  const int halves = voices % 2 ? 1 : 2;
+  const int length = period * cycles * halves;
   std::vector<double> x(length, 0.0);
   Noise phases{0x417u + static_cast<uint32_t>(period * 31 + cycles)};
   for (int v = 0; v < voices; ++v) {
-    int c = cycles + (v - voices / 2) * spread;  // whole cycles of this voice across the sample
+    int c = cycles * halves + (2 * v - (voices - 1)) * spread * halves / 2;  // whole cycles across the sample
     if (c < 1) c = 1;
     double phase = voices > 1 ? (phases.next() + 1.0) * kPi : 0.0;
     for (int k = 1; k <= harmonics && k * 2 < period; ++k) {
