@@ -6,15 +6,16 @@ function(orvane_engine_sources)
 endfunction()
 
 # Links an executable against the demo, the engine and one platform back-end (null, sdl2 or win32).
-# The engine calls into the back-end and the back-end into the engine, so the three are one group.
+# The shell calls the production's entry points and the production calls the engine, so those two
+# are one group; the back-end calls nothing above its seams and simply follows them.
 function(orvane_link target backend)
-  set(libs orvane_engine orvane_platform_${backend})
+  set(libs orvane_engine)
   if(TARGET k417_demo)
     list(PREPEND libs k417_demo)
   endif()
   string(REPLACE ";" "," group "${libs}")
-  target_link_libraries(${target} PRIVATE "$<LINK_GROUP:RESCAN,${group}>")
-  foreach(lib IN LISTS libs)
+  target_link_libraries(${target} PRIVATE "$<LINK_GROUP:RESCAN,${group}>" orvane_platform_${backend})
+  foreach(lib IN LISTS libs ITEMS orvane_platform_${backend})
     target_include_directories(${target} PRIVATE $<TARGET_PROPERTY:${lib},INTERFACE_INCLUDE_DIRECTORIES>)
   endforeach()
 endfunction()

@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#include "display/display.h"
+#include "platform/display.h"
 
 struct FrameBuffer;
 using ProgressCallback = void (*)(FrameBuffer* frame, float fraction);

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <mutex>
 
-#include "display/display.h"
+#include "platform/display.h"
 #include "platform/null_backend.h"
 
 namespace {

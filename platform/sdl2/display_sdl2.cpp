@@ -10,7 +10,7 @@
 #include <cstring>
 #include <mutex>
 
-#include "display/display.h"
+#include "platform/display.h"
 #include "frame_fit.h"
 #include "platform/os.h"
 #include "platform/resources.h"

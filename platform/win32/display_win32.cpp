@@ -5,7 +5,7 @@
 // nothing could paint is never entered.
 #include <cstring>
 
-#include "display/display.h"
+#include "platform/display.h"
 #include "display_state.h"
 
 namespace {

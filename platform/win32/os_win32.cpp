@@ -3,7 +3,7 @@
 // os_thread_is_current works from the thread's first instruction on.
 #include <windows.h>
 
-#include "display/display.h"
+#include "platform/display.h"
 #include "platform/os.h"
 
 struct OsThread {

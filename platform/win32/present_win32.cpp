@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "display/present_copy.h"
+#include "present_copy.h"
 #include "display_state.h"
 #include "mode_choice.h"
 

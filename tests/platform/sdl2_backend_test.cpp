@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "display/display.h"
+#include "platform/display.h"
 #include "platform/os.h"
 #include "platform/wave_device.h"
 

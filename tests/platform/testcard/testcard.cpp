@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "display/display.h"
+#include "platform/display.h"
 #include "image/bitmap.h"
 #include "platform/os.h"
 #include "shell/command_line.h"

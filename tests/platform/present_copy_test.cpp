@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "display/present_copy.h"
+#include "win32/present_copy.h"
 
 namespace {
 std::vector<uint32_t> test_frame(uint32_t w, uint32_t h) {

@@ -1,6 +1,6 @@
 // Full-screen pixel work over a plain surface description: centring (odd remainders round down),
 // pixel doubling when the mode holds twice the frame, and 5-6-5 / 5-5-5 conversion at 16 bits.
-#include "display/present_copy.h"
+#include "present_copy.h"
 
 #include <cstddef>
 #include <cstring>
