@@ -32,18 +32,18 @@ struct Production {
   Texture8 LumaMap;
   uint8_t SourcePalette[768];
   uint8_t CurrentPalette[768];
-  ColourTables* tables;  // ColourCube, MixTable and the two shade tables
-  TextLayers text;
-  StrokeFont font;
-  GridMap grid;
-  BlobTable blobs;
-  SphereObject* sphere;
-  TimelineState timeline;
+  ColourTables* Tables;  // ColourCube, MixTable and the two shade tables
+  TextLayers Text;
+  StrokeFont Font;
+  GridMap Grid;
+  BlobTable Blobs;
+  SphereObject* Sphere;
+  TimelineState Timeline;
 };
 Production g_demo;
 
 const TextImage* layer_image(int32_t layer) {
-  TextLayers& t = g_demo.text;
+  TextLayers& t = g_demo.Text;
   switch (layer) {
     case TitleLayer: return &t.TitleImage;
     case CreditLayer1: return &t.CreditImage1;
@@ -69,18 +69,18 @@ class FrameActions final : public SceneActions {
     ::fade_to_white(0, 255, g_demo.SourcePalette, level, g_demo.CurrentPalette);
   }
   void texture_effect(int32_t mode) override {
-    ::texture_effect(mode, now_, g_demo.grid, g_demo.WorkFrame, g_demo.Texture, g_demo.tables->lightShade,
-                     g_demo.tables->darkShade, g_demo.blobs);
+    ::texture_effect(mode, now_, g_demo.Grid, g_demo.WorkFrame, g_demo.Texture, g_demo.Tables->lightShade,
+                     g_demo.Tables->darkShade, g_demo.Blobs);
   }
   void object_effect(int32_t mode) override {
-    ::object_effect(*g_demo.sphere, mode, now_, g_demo.WorkFrame.pixels, g_demo.Texture.pixels,
-                    g_demo.LumaMap.pixels, g_demo.tables->lightShade, SineTable, CosineTable);
+    ::object_effect(*g_demo.Sphere, mode, now_, g_demo.WorkFrame.pixels, g_demo.Texture.pixels,
+                    g_demo.LumaMap.pixels, g_demo.Tables->lightShade, SineTable, CosineTable);
   }
   void overlay(int32_t layer, int32_t intensity, int32_t noise) override {
-    ::overlay(g_demo.OverlayLayer, layer_image(layer), intensity, noise, g_demo.WorkFrame, g_demo.tables->lightShade);
+    ::overlay(g_demo.OverlayLayer, layer_image(layer), intensity, noise, g_demo.WorkFrame, g_demo.Tables->lightShade);
   }
   void inset(int32_t x, int32_t y, uint8_t border) override { ::inset(g_demo.WorkFrame.pixels, x, y, border); }
-  void feedback() override { feedback_blend(g_demo.WorkFrame, g_demo.PreviousFrame, g_demo.tables->mix); }
+  void feedback() override { feedback_blend(g_demo.WorkFrame, g_demo.PreviousFrame, g_demo.Tables->mix); }
   void clear_frames() override {
     clear(g_demo.WorkFrame, 0);
     clear(g_demo.PreviousFrame, 0);
@@ -108,7 +108,7 @@ bool demo_init(DemoConfig* config) {
   if (config->width != 320 || config->height != 200) return false;
   Production& d = g_demo;
   d = Production{};
-  d.font = load_font("fontje.dat");
+  d.Font = load_font("fontje.dat");
   create(d.OverlayLayer, config->width, config->height);
   create(d.WorkFrame, config->width, config->height);
   create(d.PreviousFrame, config->width, config->height);
@@ -123,21 +123,21 @@ bool demo_init(DemoConfig* config) {
   report_progress(0.3f);
   build_luma_map(d.LumaMap, d.Texture);
   report_progress(0.4f);
-  d.tables = static_cast<ColourTables*>(std::malloc(sizeof(ColourTables)));
-  if (!d.tables) fatal_error("Out of memory building the colour tables.");
-  build_colour_cube(d.tables->cube, d.SourcePalette);
+  d.Tables = static_cast<ColourTables*>(std::malloc(sizeof(ColourTables)));
+  if (!d.Tables) fatal_error("Out of memory building the colour tables.");
+  build_colour_cube(d.Tables->cube, d.SourcePalette);
   report_progress(0.5f);
-  build_mix_table(d.tables->mix, d.tables->cube, d.SourcePalette, 40, 60);
+  build_mix_table(d.Tables->mix, d.Tables->cube, d.SourcePalette, 40, 60);
   report_progress(0.6f);
-  build_dark_shade_table(d.tables->darkShade, d.SourcePalette);
+  build_dark_shade_table(d.Tables->darkShade, d.SourcePalette);
   report_progress(0.7f);
-  build_light_shade_table(d.tables->lightShade, d.SourcePalette);
+  build_light_shade_table(d.Tables->lightShade, d.SourcePalette);
   report_progress(0.8f);
-  render_text_images(d.text, config->width, config->height, config->areaX, config->areaY, d.font);
+  render_text_images(d.Text, config->width, config->height, config->areaX, config->areaY, d.Font);
   report_progress(0.9f);
-  d.sphere = static_cast<SphereObject*>(std::calloc(1, sizeof(SphereObject)));
-  if (!d.sphere) fatal_error("Out of memory building the sphere.");
-  sphere_build(*d.sphere, SineTable, CosineTable);
+  d.Sphere = static_cast<SphereObject*>(std::calloc(1, sizeof(SphereObject)));
+  if (!d.Sphere) fatal_error("Out of memory building the sphere.");
+  sphere_build(*d.Sphere, SineTable, CosineTable);
   report_progress(1.0f);
   return true;
 }
@@ -146,26 +146,26 @@ bool demo_frame(FrameBuffer* frame, FrameInfo* info) {
   Production& d = g_demo;
   uint32_t position = info->position;
   FrameActions actions(info->time);
-  if (!run_timeline(d.timeline, position, info->time, actions)) return false;
+  if (!run_timeline(d.Timeline, position, info->time, actions)) return false;
   copy(d.PreviousFrame, d.WorkFrame, true);
   std::memcpy(d.WorkFrame.palette, d.CurrentPalette, sizeof d.CurrentPalette);
   Bitmap32 out{frame->pixels, frame->width, frame->height, frame->pitch};
   convert_to_frame(out, d.WorkFrame);
-  timeline_frame_done(d.timeline, position);
+  timeline_frame_done(d.Timeline, position);
   return true;
 }
 
 void demo_shutdown() {
   Production& d = g_demo;
-  destroy_text_images(d.text);
-  free_font(d.font);
+  destroy_text_images(d.Text);
+  free_font(d.Font);
   destroy(d.OverlayLayer);
   destroy(d.WorkFrame);
   destroy(d.LumaMap);
   destroy(d.PreviousFrame);
   destroy(d.Texture);
-  std::free(d.tables);
-  d.tables = nullptr;
-  std::free(d.sphere);
-  d.sphere = nullptr;
+  std::free(d.Tables);
+  d.Tables = nullptr;
+  std::free(d.Sphere);
+  d.Sphere = nullptr;
 }

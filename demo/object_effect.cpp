@@ -7,13 +7,13 @@
 void object_effect(SphereObject& object, int mode, uint32_t timeMs, uint8_t* work, const uint8_t* texture,
                    const uint8_t* luma, const uint8_t* lightShade, const float* sine, const float* cosine) {
   switch (mode) {
-    case 1:
-    case 2:
-    case 4:
-      sphere_spike(object, mode, timeMs, sine, cosine);
+    case kSpikesEveryVertex:
+    case kSpikesEverySecond:
+    case kSpikesEveryFourth:
+      sphere_spike(object, mode, timeMs, sine, cosine);  // the mode is the spacing
       sphere_rotate(object, static_cast<int>((timeMs >> 3) & 1023u), sine, cosine);
       break;
-    case 3:
+    case kBlobSphere:
       sphere_blob(object, timeMs, sine, cosine);
       sphere_rotate(object, static_cast<int>((timeMs / 7) & 1023u), sine, cosine);
       break;

@@ -16,27 +16,27 @@ enum class Renderer { Light, Dark, Plain };
 void texture_effect(int mode, uint32_t timeMs, GridMap& grid, PalettedBitmap& work, const PalettedTexture& texture,
                     const uint8_t* lightShade, const uint8_t* darkShade, BlobTable& blobs) {
   if (!work.pixels || work.width < 320 || work.height < 200) return;
-  if (mode == 0) {
+  if (mode == kBackgroundBlack) {
     clear(work, 0);
     return;
   }
-  if (mode < 1 || mode > 10 || !texture.pixels || texture.width != 256 || texture.height != 256) return;
+  if (mode < kCorridor || mode > kRipple || !texture.pixels || texture.width != 256 || texture.height != 256) return;
 
   const float t = static_cast<float>(timeMs);
   const GridView view{t * kSlowTurn, t * kFastTurn, t * kFastTurn, 0.0f, 0.0f, t};
   const float s = t * kBlobPhase;
   Renderer renderer = Renderer::Light;
   switch (mode) {
-    case 1: grid_corridor(grid, view); break;
-    case 2: grid_floor_ceiling(grid, view); break;
-    case 3: grid_corridor(grid, view); renderer = Renderer::Dark; break;
-    case 4: grid_floor_ceiling(grid, view); renderer = Renderer::Dark; break;
-    case 5: grid_tunnel(grid, view); break;
-    case 6: grid_tunnel(grid, view); renderer = Renderer::Dark; break;
-    case 7: grid_sphere(grid, view.a1, view.a2, view.a3); renderer = Renderer::Plain; break;
-    case 8: grid_blob_field(grid, blobs, s); break;
-    case 9: grid_blob_field(grid, blobs, s); renderer = Renderer::Plain; break;
-    case 10: grid_ripple(grid, blobs, s); break;
+    case kCorridor: grid_corridor(grid, view); break;
+    case kFloorCeiling: grid_floor_ceiling(grid, view); break;
+    case kDarkCorridor: grid_corridor(grid, view); renderer = Renderer::Dark; break;
+    case kDarkFloorCeiling: grid_floor_ceiling(grid, view); renderer = Renderer::Dark; break;
+    case kTunnel: grid_tunnel(grid, view); break;
+    case kDarkTunnel: grid_tunnel(grid, view); renderer = Renderer::Dark; break;
+    case kPlainSphere: grid_sphere(grid, view.a1, view.a2, view.a3); renderer = Renderer::Plain; break;
+    case kBlobField: grid_blob_field(grid, blobs, s); break;
+    case kPlainBlobField: grid_blob_field(grid, blobs, s); renderer = Renderer::Plain; break;
+    case kRipple: grid_ripple(grid, blobs, s); break;
   }
   switch (renderer) {
     case Renderer::Light: render_grid_shaded(grid, work.pixels, work.pitch, texture.pixels, lightShade); break;
