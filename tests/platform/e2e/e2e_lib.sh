@@ -148,6 +148,34 @@ e2e_show_checks() {
   else e2e_fail "$title: after Escape the exit code is $code"; kill "$pid" 2>/dev/null; tail -5 "$work/program.out"; fi
 }
 
+# e2e_silent_music TITLE WORK COMMAND...: the testcard (with --module and --log log.txt in WORK)
+# started where no sound device opens must still move its music on the clock, say once that it
+# plays without sound, and end on Escape with exit code 0.
+e2e_silent_music() {
+  local title=$1 work=$2 id first last frames
+  shift 2
+  "$@" >"$work/program.out" 2>&1 &
+  local pid=$!
+  if ! id=$(e2e_wait_window "$title" 120); then
+    e2e_fail "$title without sound: no window appeared"; kill "$pid" 2>/dev/null; tail -5 "$work/program.out"; return
+  fi
+  sleep 4
+  e2e_key "$id" Escape
+  e2e_wait_exit "$pid" 30
+  [ "$E2E_EXIT" = 0 ] && e2e_pass "without sound, Escape ends $title with exit code 0" \
+    || e2e_fail "$title without sound: exit code $E2E_EXIT"
+  if read -r _ _ frames _ first _ last < <(tr -d '\r' <"$work/log.txt" 2>/dev/null | grep '^shutdown'); then
+    [ "$last" -gt "$first" ] && e2e_pass "without sound the music position still advanced ($first to $last)" \
+      || e2e_fail "$title without sound: the music position stayed at $first"
+  else
+    e2e_fail "$title without sound did not shut down through the shell"
+  fi
+  e2e_expect_text "$work/program.out" "the show plays without sound"
+  local said
+  said=$(grep -c "plays without sound" "$work/program.out")
+  [ "$said" = 1 ] && e2e_pass "the missing sound is reported once" || e2e_fail "the missing sound is reported $said times"
+}
+
 # e2e_error_box TITLE WORK CODE COMMAND...: the program must show an error box captioned TITLE and
 # then end with exit code CODE when the box is closed (1 for errors during start-up, 0 for an error
 # deferred from the render thread). The message text is checked by the caller in WORK/program.out

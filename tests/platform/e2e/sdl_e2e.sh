@@ -44,6 +44,13 @@ else
   echo "skip: $testcard/k417_testcard not built"
 fi
 
+# No sound device (SDL knows no audio driver of that name): the music runs silently on the clock.
+if [ -x "$testcard/k417_testcard" ] && [ -f "$pak" ] && grep -qa 'FINI.XM' "$pak"; then
+  mkdir -p "$work/silent"
+  cd "$work/silent" && e2e_silent_music "K417 testcard" "$work/silent" \
+    env SDL_AUDIODRIVER=no-such-driver "$testcard/k417_testcard" --log "$work/silent/log.txt" --module fini.xm
+fi
+
 # A fatal error on the render thread: the window closes, the shutdown runs, then the box; exit 0.
 if [ -x "$testcard/k417_testcard" ]; then
   cd "$work/card" && e2e_error_box "K417 testcard" "$work/card" 0 "$testcard/k417_testcard" --fail-in-frame 30
