@@ -2,6 +2,7 @@
 # Installs the Debian 12 packages the build and the tests need, when they are missing.
 # As root it installs them with apt-get; otherwise it names them and stops.
 set -euo pipefail
+source "$(dirname "$0")/checks/lib.sh"  # the corpus's package list
 
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
@@ -10,7 +11,7 @@ packages=(
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64
   wine64 pulseaudio xvfb xauth xdotool x11-apps x11-utils openbox imagemagick ffmpeg
   libopenmpt-dev libxmp-dev
-  flobopuyo rafkill-data bomberclone-data solarwolf gemdropx
+  "${K417_CORPUS_PACKAGES[@]}"
   valgrind time
 )
 if [ "${1:-}" = "--run-only" ]; then

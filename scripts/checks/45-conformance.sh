@@ -3,11 +3,7 @@
 # Runs on the native build that 10-native configured; fails on a missed threshold or a missing file.
 source "$(dirname "$0")/lib.sh"
 set -euo pipefail
-packages=(flobopuyo rafkill-data bomberclone-data solarwolf gemdropx)
-mapfile -t files < <(dpkg -L "${packages[@]}" 2>/dev/null | grep -i '\.xm$' | sort)
-if [ ${#files[@]} -eq 0 ]; then
-  echo "no XM corpus: install ${packages[*]} (scripts/setup.sh does)" >&2
-  exit 1
-fi
+corpus=$(corpus_files)
+mapfile -t files <<<"$corpus"
 cmake --build "$K417_ROOT/build/linux" -j "$JOBS" --target xmcompare
 "$K417_ROOT/build/linux/tools/xmcompare/xmcompare" "${files[@]}"

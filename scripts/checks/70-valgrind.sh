@@ -15,12 +15,8 @@ capture=$linux/tools/k417-capture/k417-capture
 cmp "$work/native.txt" "$work/valgrind.txt" || { echo "the capture under valgrind differs from the native one"; exit 1; }
 echo "capture under valgrind: $(wc -l <"$work/valgrind.txt") frames, no errors, no leaks"
 
-packages=(flobopuyo rafkill-data bomberclone-data solarwolf gemdropx)
-mapfile -t files < <(dpkg -L "${packages[@]}" 2>/dev/null | grep -i '\.xm$' | sort)
-if [ ${#files[@]} -eq 0 ]; then
-  echo "no XM corpus: install ${packages[*]} (scripts/setup.sh does)" >&2
-  exit 1
-fi
+corpus=$(corpus_files)
+mapfile -t files <<<"$corpus"
 status=0
 for xm in "${files[@]}"; do
   if ! "${valgrind[@]}" "$linux/tools/xmrender/xmrender" "$xm" "$work/out.wav" --seconds 3 >"$work/xm.log" 2>&1; then

@@ -10,3 +10,16 @@ configure_once() {
 build_preset() {
   configure_once "$1" && cmake --build --preset "$1" -j "$JOBS" "${@:2}"
 }
+
+# The public XM corpus: Debian game data that ships real modules (setup.sh installs them).
+K417_CORPUS_PACKAGES=(flobopuyo rafkill-data bomberclone-data solarwolf gemdropx)
+# corpus_files: the corpus's XM files, one a line, sorted; fails when none is installed.
+corpus_files() {
+  local files
+  files=$(dpkg -L "${K417_CORPUS_PACKAGES[@]}" 2>/dev/null | grep -i '\.xm$' | sort)
+  if [ -z "$files" ]; then
+    echo "no XM corpus: install ${K417_CORPUS_PACKAGES[*]} (scripts/setup.sh does)" >&2
+    return 1
+  fi
+  echo "$files"
+}
