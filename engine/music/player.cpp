@@ -59,14 +59,8 @@ void instrument_steps(Channel* c, const Instrument* instrument, bool rowTick) {
   if (c->keyOff) fadeout_step(c, instrument);
 }
 
-// Voice i pairs with i + 32 (channels' first voices) and i - 32.
-int32_t partner_index(const Voice* v) {
-  int32_t index = static_cast<int32_t>(v - playback().voices);
-  return index < 32 ? index + 32 : index - 32;
-}
-
-void process_channel_row(Module* m, int32_t index, bool* rowHasJump) {
-  Channel* c = &playback().channels[index];
+void process_channel_row(Playback& state, Module* m, int32_t index, bool* rowHasJump) {
+  Channel* c = &state.channels[index];
   const PatternCell* cell = cell_at(m, index);
   bool porta = cell->effect == FxTonePorta || cell->effect == FxTonePortaSlide;
   bool hasNote = cell->note != 0 && cell->note != kKeyOffNote;
@@ -97,8 +91,8 @@ void process_channel_row(Module* m, int32_t index, bool* rowHasJump) {
   update_voice(c, res.sample, m);
 }
 
-void process_channel_tick(Module* m, int32_t index) {
-  Channel* c = &playback().channels[index];
+void process_channel_tick(Playback& state, Module* m, int32_t index) {
+  Channel* c = &state.channels[index];
   const PatternCell* cell = cell_at(m, index);
   Resolved res = resolve(m, c);
   RowContext row{m, cell, res.instrument, res.sample, c->period, c->volume, c->panning, nullptr};
@@ -146,17 +140,21 @@ void process_tick(Module* m) {
   }
 }
 
+// The row and tick steps keep the module's signature (it is the tick handler's); the playback
+// state they work on is taken once here and handed down.
 void process_row(Module* m) {
+  Playback& state = playback();
   m->nextOrder = -1;
   m->nextRow = -1;
   bool rowHasJump = false;
   int32_t count = channel_count(m);
-  for (int32_t c = 0; c < count; ++c) process_channel_row(m, c, &rowHasJump);
+  for (int32_t c = 0; c < count; ++c) process_channel_row(state, m, c, &rowHasJump);
 }
 
 void process_effects(Module* m) {
+  Playback& state = playback();
   int32_t count = channel_count(m);
-  for (int32_t c = 0; c < count; ++c) process_channel_tick(m, c);
+  for (int32_t c = 0; c < count; ++c) process_channel_tick(state, m, c);
 }
 
 void set_bpm(Module* m, int32_t bpm) {
@@ -190,12 +188,18 @@ namespace {
 constexpr float kVolumeScale = 7.4214768e-9f;  // 255 * 2^-35: full volume gives 127
 constexpr double kVolumeBound = 1 << 20;       // keeps gain products inside int32
 
-void start_note(Channel* c, const Sample* sample) {
+// Voice i pairs with i + 32 (channels' first voices) and i - 32.
+int32_t partner_index(const Playback& state, const Voice* v) {
+  int32_t index = static_cast<int32_t>(v - state.voices);
+  return index < 32 ? index + 32 : index - 32;
+}
+
+void start_note(Playback& state, Channel* c, const Sample* sample) {
   Voice* v = c->voice;
   if (v->sample != nullptr) {
     // The old note fades out on this voice; the new one starts on its partner.
-    int32_t index = partner_index(v);
-    Voice* partner = &playback().voices[index];
+    int32_t index = partner_index(state, v);
+    Voice* partner = &state.voices[index];
     *partner = *v;
     partner->index = index;
     v->volume = v->targetLeft = v->targetRight = 0;
@@ -253,7 +257,7 @@ void apply_frequency(const Channel* c, Voice* v, const Module* m) {
 void update_voice(Channel* c, const Sample* sample, Module* m) {
   if (c->voice == nullptr) return;
   if (static_cast<int64_t>(c->period) + c->periodOffset == 0) c->updateFlags &= static_cast<uint8_t>(~UpdateFrequency);
-  if (c->updateFlags & UpdateTrigger) start_note(c, sample);
+  if (c->updateFlags & UpdateTrigger) start_note(playback(), c, sample);
   Voice* v = c->voice;
   if (c->updateFlags & UpdateVolume) apply_volume(c, v, m);
   if (c->updateFlags & UpdatePanning) apply_panning(c, v);
