@@ -1,5 +1,5 @@
 // Circular tunnel and sphere: both intersect the ray with a quadric and keep the smaller root.
-// Quirk kept on purpose: the smaller root is the negative one, so both draw what lies behind the
+// Kept on purpose: the smaller root is the negative one, so both draw what lies behind the
 // viewer; the centre ray of the tunnel (no sideways part) is given 0.001 and lands 8,095 units away.
 #include "demo/grid_effects.h"
 #include "demo/grid_map_ray.h"

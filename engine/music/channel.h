@@ -1,4 +1,5 @@
-// The player's channels: 32 records, channel i starting on voice i. Field order as designed.
+// The player's channels: 32 records, channel i starting on voice i.
+// Fields in the order the player's steps describe them, so each step's reads sit together.
 #pragma once
 #include <cstdint>
 

@@ -14,7 +14,9 @@ void slide_up(Channel* c, int32_t y) {
   c->volume = at_most(c->volume + y, 64);
   c->updateFlags |= UpdateVolume;
 }
-// Unclamped by design; the bound only keeps endless slides from overflowing (far outside 0..255).
+// Kept on purpose: the volume column's panning slides are not clamped to 0..255 (update_voice
+// clamps what it applies, so a slide back from beyond the edge takes as long as it went); the
+// bound only keeps endless slides from overflowing.
 constexpr int32_t kPanningGuard = 1 << 20;
 void pan_by(Channel* c, int32_t amount) {
   c->panning = at_least(at_most(c->panning + amount, kPanningGuard), -kPanningGuard);

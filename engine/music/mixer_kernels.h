@@ -1,5 +1,6 @@
 // Inner loops of the mixer over one voice's frames; positions are 32.32, steps negated for
-// backward play. Before every step the lowest bit of the position is cleared (kept on purpose).
+// backward play. Kept on purpose: before every step the lowest bit of the position is cleared
+// (every playback and test figure was taken with it; the backward pass count allows for it).
 #pragma once
 #include <cstdint>
 

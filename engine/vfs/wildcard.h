@@ -1,5 +1,5 @@
 // Wildcard matching of stored pak names, the way the archive's enumeration has always behaved.
-// Quirks kept on purpose: "*.*" and "." match everything; trailing dots in the pattern mean
+// Kept on purpose: "*.*" and "." match everything; trailing dots in the pattern mean
 // "names without a dot"; a '*' reached when the name is used up fails (AB* misses AB).
 #pragma once
 

@@ -19,7 +19,8 @@ bool resource_size(const char* type, uint16_t number, uint32_t* size);
 // Gives false when the platform reports the visit as failed (no resource, or stopped early).
 bool resource_enumerate(const char* type, bool (*visit)(uint16_t number, void* context), void* context);
 
-// Where the platform has no resource section: the table a program links in (see resources_table.h).
+// Where the platform has no resource section: the table a program links in (the build generates
+// it from the archive; platform/posix/resources_table.cpp reads it).
 struct EmbeddedResource {
   const char* type;
   uint16_t number;
