@@ -214,7 +214,12 @@ void present_fullscreen(DisplayState& d, const uint32_t* pixels) {
     present_copy(surface, pixels, static_cast<uint32_t>(d.frameWidth), static_cast<uint32_t>(d.frameHeight),
                  d.modeWidth, d.modeHeight);
   d.backBuffer->Unlock(nullptr);
-  d.primary->Flip(nullptr, DDFLIP_WAIT);
+  // A blit into the primary after the vertical blank instead of a flip: the same frame on Windows,
+  // but wine's DirectDraw without 3D frees the memory behind a buffer's DC on every synchronised
+  // flip and draws from that DC on the next one (a fault once the freed block is unmapped, seen
+  // with the i686 build). A blit into the primary never swaps those buffers.
+  d.directDraw->WaitForVerticalBlank(DDWAITVB_BLOCKBEGIN, nullptr);
+  d.primary->Blt(nullptr, d.backBuffer, nullptr, DDBLT_WAIT, nullptr);
   ValidateRect(d.window, nullptr);
 }
 
