@@ -107,6 +107,19 @@ e2e_expected_window() {
   if [ "$sw" -ge 960 ] && [ "$sh" -ge 600 ]; then echo "640 400"; else echo "320 200"; fi
 }
 
+# e2e_start TITLE OUT WHAT COMMAND...: starts the command with its output in OUT and waits for its
+# window; sets E2E_PID and E2E_ID. Without a window it fails (WHAT says which run), stops the
+# program and returns 1.
+e2e_start() {
+  local title=$1 out=$2 what=$3
+  shift 3
+  "$@" >"$out" 2>&1 &
+  E2E_PID=$!
+  if ! E2E_ID=$(e2e_wait_window "$title" 120); then
+    e2e_fail "$title$what: no window appeared"; kill "$E2E_PID" 2>/dev/null; tail -5 "$out"; return 1
+  fi
+}
+
 # e2e_show_checks TITLE WORK COMMAND...: starts the program and checks, in order: the window
 # covers the screen (full screen) and shows a picture; Alt+Enter gives a window of the first size
 # with the picture in it; Alt+Enter returns to full screen; Alt+Enter again gives the window at
@@ -114,11 +127,8 @@ e2e_expected_window() {
 e2e_show_checks() {
   local title=$1 work=$2
   shift 2
-  "$@" >"$work/program.out" 2>&1 &
-  local pid=$! id sw sh ew eh x y w h code
-  if ! id=$(e2e_wait_window "$title" 120); then
-    e2e_fail "$title: no window appeared"; kill "$pid" 2>/dev/null; tail -5 "$work/program.out"; return
-  fi
+  e2e_start "$title" "$work/program.out" "" "$@" || return
+  local pid=$E2E_PID id=$E2E_ID sw sh ew eh x y w h code
   read -r sw sh < <(e2e_screen_size)
   read -r ew eh < <(e2e_expected_window)
   if e2e_wait_size "$id" "$sw" "$sh" 30; then e2e_pass "$title starts full screen (${sw}x${sh})"
@@ -154,11 +164,8 @@ e2e_show_checks() {
 e2e_silent_music() {
   local title=$1 work=$2 id first last frames
   shift 2
-  "$@" >"$work/program.out" 2>&1 &
-  local pid=$!
-  if ! id=$(e2e_wait_window "$title" 120); then
-    e2e_fail "$title without sound: no window appeared"; kill "$pid" 2>/dev/null; tail -5 "$work/program.out"; return
-  fi
+  e2e_start "$title" "$work/program.out" " without sound" "$@" || return
+  local pid=$E2E_PID id=$E2E_ID
   sleep 4
   e2e_key "$id" Escape
   e2e_wait_exit "$pid" 30
@@ -205,11 +212,9 @@ e2e_error_box() {
 e2e_centred_picture() {
   local title=$1 work=$2 id sw sh x y w h
   shift 2
-  "$@" >"$work/centred.out" 2>&1 &
-  local pid=$!
-  if ! id=$(e2e_wait_window "$title" 120); then
-    e2e_fail "$title: no window appeared for the centring check"; kill "$pid" 2>/dev/null; return
-  fi
+  e2e_start "$title" "$work/centred.out" " (centring)" "$@" || return
+  local pid=$E2E_PID
+  id=$E2E_ID
   e2e_wait_picture "$work/centred.png" 60 || true
   sleep 3
   e2e_screenshot "$work/centred.png"
@@ -237,11 +242,9 @@ e2e_expect_text() {
 e2e_windowed_only() {
   local title=$1 work=$2 id ew eh x y w h
   shift 2
-  "$@" >"$work/program.out" 2>&1 &
-  local pid=$!
-  if ! id=$(e2e_wait_window "$title" 120); then
-    e2e_fail "$title without full screen: no window"; kill "$pid" 2>/dev/null; return
-  fi
+  e2e_start "$title" "$work/program.out" " without full screen" "$@" || return
+  local pid=$E2E_PID
+  id=$E2E_ID
   read -r ew eh < <(e2e_expected_window)
   if e2e_wait_size "$id" "$ew" "$eh" 20; then e2e_pass "without full screen the program opens a ${ew}x${eh} window"
   else e2e_fail "$title without full screen: the window is $(e2e_geometry "$id")"; fi
