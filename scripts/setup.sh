@@ -13,6 +13,7 @@ packages=(
   libopenmpt-dev libxmp-dev
   "${K417_CORPUS_PACKAGES[@]}"
   valgrind time
+  qemu-system-x86 debootstrap e2fsprogs g++-multilib
 )
 if [ "${1:-}" = "--run-only" ]; then
   packages=(cmake ninja-build g++ pkg-config libsdl2-dev)
