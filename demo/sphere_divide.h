@@ -1,4 +1,4 @@
-// Exact truncating division by a small divisor as one multiplication by a tabled reciprocal.
+// Exact truncating division: by a small divisor one multiplication by a tabled reciprocal.
 // Subtle: reciprocals are rounded up, not to nearest, or 3 * (1/3) could truncate to 0.
 #pragma once
 #include <array>
@@ -40,3 +40,14 @@ constexpr std::array<Real, kReciprocalCount> make_reciprocals(int bits) {
 // q + 1: the rounded product stays below q + 1 and truncates to q.
 inline constexpr std::array<double, kReciprocalCount> kReciprocals = make_reciprocals<double>(53);
 inline constexpr std::array<float, kReciprocalCount> kReciprocalsFloat = make_reciprocals<float>(24);
+
+// n / d truncated toward zero, for d >= 0 and |n| < 2^50 (0 for d = 0): the reciprocal for small d,
+// else the double quotient, whose rounding moves a non-integer n / d by at most |n / d| * 2^-53
+// < 1/d, never past the next integer.
+template <typename Int>
+Int divide_truncating(Int n, Int d) {
+  if (d < kReciprocalCount) {
+    return static_cast<Int>(static_cast<double>(n) * kReciprocals[static_cast<std::size_t>(d)]);
+  }
+  return static_cast<Int>(static_cast<double>(n) / static_cast<double>(d));
+}

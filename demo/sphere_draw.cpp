@@ -5,8 +5,8 @@
 #include <cstddef>
 #include <cstring>
 
-#include "demo/sphere_raster_narrow.h"
-#include "demo/sphere_raster_parts.h"
+#include "demo/sphere_raster_sse2.h"
+#include "demo/sphere_raster_shared.h"
 #include "demo/sphere_truncate.h"
 
 namespace {
@@ -17,7 +17,7 @@ constexpr int kCentreX = 160;
 constexpr int kCentreY = 100;
 constexpr int kLightThreshold = 100;  // normal z >= -27/127: the far half goes, with a margin
 
-using sphere_raster::in_narrow_range;
+using sphere_raster::within_sse2_limit;
 
 // Each corner's projection depends on its vertex alone, so it is made once per vertex.
 void project(SphereObject& object) {
@@ -27,37 +27,37 @@ void project(SphereObject& object) {
     float depth = vertex.rz + kCameraDistance;
     if (depth == 0.0f) depth = 0.0001f;
     const float inverse = 1.0f / depth;
-    s.x = kCentreX + sphere_trunc_wide(vertex.rx * kFocalLength * inverse);
-    s.y = kCentreY + sphere_trunc_wide(vertex.ry * kFocalLength * inverse);
-    s.ex = sphere_trunc(vertex.nx * 128.0f + 128.0f);
-    s.ey = sphere_trunc(vertex.ny * 128.0f + 128.0f);
-    const bool narrow = in_narrow_range(s.x) && in_narrow_range(s.y) && in_narrow_range(s.ex) && in_narrow_range(s.ey);
+    s.x = kCentreX + sphere_trunc(vertex.rx * kFocalLength * inverse, kSphereScreenLimit);
+    s.y = kCentreY + sphere_trunc(vertex.ry * kFocalLength * inverse, kSphereScreenLimit);
+    s.ex = sphere_trunc(vertex.nx * 128.0f + 128.0f, kSphereValueLimit);
+    s.ey = sphere_trunc(vertex.ny * 128.0f + 128.0f, kSphereValueLimit);
+    const bool small = within_sse2_limit(s.x) && within_sse2_limit(s.y) && within_sse2_limit(s.ex) && within_sse2_limit(s.ey);
     s.outcode = static_cast<uint8_t>((depth > 0.0f ? 0 : kOutcodeBehind) | (s.x < 0 ? kOutcodeLeft : 0) |
                                      (s.x >= kSphereFrameWidth ? kOutcodeRight : 0) | (s.y < 0 ? kOutcodeAbove : 0) |
-                                     (s.y >= kSphereFrameHeight ? kOutcodeBelow : 0) | (narrow ? 0 : kOutcodeWide));
+                                     (s.y >= kSphereFrameHeight ? kOutcodeBelow : 0) | (small ? 0 : kOutcodeBeyondSse2));
   }
 }
 
 // The six texture coordinates of a face all within +-2^20 (the build gives 0..512; a face
 // could hold others).
-bool texels_narrow(const SphereFace& face) {
+bool texels_within_sse2_limit(const SphereFace& face) {
   static_assert(offsetof(SphereFace, vc) == offsetof(SphereFace, ua) + 5 * sizeof(int), "ua..vc in a row");
   const int* t = &face.ua;
-  bool narrow = true;
-  for (int i = 0; i < 6; ++i) narrow &= in_narrow_range(t[i]);
-  return narrow;
+  bool within = true;
+  for (int i = 0; i < 6; ++i) within &= within_sse2_limit(t[i]);
+  return within;
 }
 
-NarrowCorner narrow_corner(const SphereScreen& s, int u, int v) {
+Corner32 corner32(const SphereScreen& s, int u, int v) {
   return {static_cast<int32_t>(s.x), static_cast<int32_t>(s.y), u, v, s.ex, s.ey};
 }
 
 RasterCorner corner(const SphereScreen& s, int u, int v) { return {s.x, s.y, u, v, s.ex, s.ey}; }
 
-// Faces beyond the 32-bit walk's reach (corners behind the camera, in practice): the plain walk,
+// Faces beyond the SSE2 scan's limit (corners behind the camera, in practice): the plain scan,
 // out of line so that the loop does not set up its corners for every face.
-__attribute__((noinline)) void draw_wide(const RasterTarget& target, const SphereScreen& a, const SphereScreen& b,
-                                         const SphereScreen& c, const SphereFace& face) {
+__attribute__((noinline)) void draw_plain(const RasterTarget& target, const SphereScreen& a, const SphereScreen& b,
+                                          const SphereScreen& c, const SphereFace& face) {
   raster_triangle(target, corner(a, face.ua, face.va), corner(b, face.ub, face.vb), corner(c, face.uc, face.vc));
 }
 
@@ -76,12 +76,12 @@ void sphere_draw(SphereObject& object, const RasterTarget& frame) {
     const SphereScreen& a = object.screen[face.a];
     const SphereScreen& b = object.screen[face.b];
     const SphereScreen& c = object.screen[face.c];
-    if ((a.outcode & b.outcode & c.outcode & ~kOutcodeWide) != 0) continue;
-    const bool narrow = ((a.outcode | b.outcode | c.outcode) & kOutcodeWide) == 0 && texels_narrow(face);
-    if (narrow && raster_triangle_narrow(target, narrow_corner(a, face.ua, face.va), narrow_corner(b, face.ub, face.vb),
-                                         narrow_corner(c, face.uc, face.vc))) {
-      continue;
+    if ((a.outcode & b.outcode & c.outcode & ~kOutcodeBeyondSse2) != 0) continue;
+    if (((a.outcode | b.outcode | c.outcode) & kOutcodeBeyondSse2) == 0 && texels_within_sse2_limit(face)) {
+      raster_triangle_sse2(target, corner32(a, face.ua, face.va), corner32(b, face.ub, face.vb),
+                           corner32(c, face.uc, face.vc));
+    } else {
+      draw_plain(target, a, b, c, face);
     }
-    draw_wide(target, a, b, c, face);
   }
 }

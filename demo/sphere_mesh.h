@@ -40,14 +40,14 @@ struct SphereScreen {
 
 // Where a projected corner lies: a face whose three corners share one of the first five bits is
 // skipped (no corner in front of the camera, or all beyond one side of the frame), and one that
-// has kOutcodeWide at no corner may take the 32-bit walk.
+// has kOutcodeBeyondSse2 at no corner may take the SSE2 scan.
 enum SphereOutcode : uint8_t {
-  kOutcodeBehind = 1,  // depth <= 0
-  kOutcodeLeft = 2,    // x < 0
-  kOutcodeRight = 4,   // x >= 320
-  kOutcodeAbove = 8,   // y < 0
-  kOutcodeBelow = 16,  // y >= 200
-  kOutcodeWide = 32,   // x, y, ex or ey beyond +-2^20
+  kOutcodeBehind = 1,       // depth <= 0
+  kOutcodeLeft = 2,         // x < 0
+  kOutcodeRight = 4,        // x >= 320
+  kOutcodeAbove = 8,        // y < 0
+  kOutcodeBelow = 16,       // y >= 200
+  kOutcodeBeyondSse2 = 32,  // x, y, ex or ey beyond +-2^20
 };
 
 struct SphereObject {

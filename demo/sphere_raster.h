@@ -16,17 +16,12 @@ struct RasterCoverage {
   uint8_t bits[kSphereFrameHeight * kCoverageRowBytes + 8];
 };
 
-// Which build of the 32-bit walk draws narrow triangles: the widest this processor runs (AVX2 on
-// x86-64 processors that have it), or the SSE2 one every x86 build has. Both give the same pixels.
-enum class NarrowWalk : uint8_t { kWidest, kSse2 };
-
 struct RasterTarget {
   uint8_t* work;              // 320x200 palette indices, rows of 320
   const uint8_t* texture;     // 256x256 texels
   const uint8_t* luma;        // 256x256 grey levels of the texture
   const uint8_t* lightShade;  // 4,096 entries: texel * 16 + step
   RasterCoverage* coverage = nullptr;  // null: every pixel is written; else only clear ones, marked
-  NarrowWalk narrowWalk = NarrowWalk::kWidest;
 };
 
 // A corner in whole pixels and texels; the rasteriser widens everything to 26.6 itself.

@@ -2,9 +2,7 @@
 // Middle-index pivot; equal keys end in no fixed order, so faces of equal depth may swap.
 #include <cstddef>
 #include <cstdint>
-#if defined(__SSE2__)
 #include <emmintrin.h>
-#endif
 
 #include "demo/sphere_mesh.h"
 #include "demo/sphere_truncate.h"
@@ -38,7 +36,6 @@ constexpr void hoare_partition(int* keys, int* order, int lo, int hi, int pivot,
 // The stops of the two scans as bit masks, 64 keys to a word: bit p of atLeast when keys[p] is at
 // or above the pivot (where a left scan stops), of atMost when at or below it (a right scan); bits
 // from n on stay clear. n >= 4 (parts of 2..4 keys never get here).
-#if defined(__SSE2__)
 // Four keys per comparison, movemask gathering their sign bits; a word's sixteen groups in a loop
 // of fixed length wherever the word is whole. The last n % 4 keys are the top ones of the group of
 // the last four keys, which overlaps the group before it: nothing past keys[n - 1] is read.
@@ -70,15 +67,6 @@ void find_stops(const int* keys, int n, int pivot, uint64_t* atLeast, uint64_t* 
   atLeast[(n - 1) / 64] |= (l >> (4 - rest)) << ((n - rest) % 64);
   atMost[(n - 1) / 64] |= (m >> (4 - rest)) << ((n - rest) % 64);
 }
-#else
-void find_stops(const int* keys, int n, int pivot, uint64_t* atLeast, uint64_t* atMost) {
-  for (int w = 0; w < (n + 63) / 64; ++w) atLeast[w] = atMost[w] = 0;
-  for (int g = 0; g < n; ++g) {
-    atLeast[g / 64] |= static_cast<uint64_t>(keys[g] >= pivot) << (g % 64);
-    atMost[g / 64] |= static_cast<uint64_t>(keys[g] <= pivot) << (g % 64);
-  }
-}
-#endif
 
 // Parts hold at most one key a face.
 constexpr int kStopWords = (kSphereMaxFaces + 63) / 64;
@@ -241,7 +229,7 @@ void sphere_sort(SphereObject& object) {
     const SphereFace& face = object.faces[f];
     // Summed a, c, b: the order of the float additions is part of the result.
     const float sum = object.vertices[face.a].rz + object.vertices[face.c].rz + object.vertices[face.b].rz;
-    object.keys[f] = -sphere_trunc(sum);
+    object.keys[f] = -sphere_trunc(sum, kSphereValueLimit);
     object.order[f] = f;
   }
   quicksort<true>(object.keys, object.order, 0, object.faceCount - 1);

@@ -9,8 +9,7 @@
 #include "demo/object_effect.h"
 #include "demo/sphere_draw.h"
 #include "demo/sphere_mesh.h"
-#include "demo/sphere_raster_narrow.h"
-#include "demo/sphere_reference.h"  // tests/demo: the plain walk
+#include "demo/sphere_reference.h"  // tests/demo: the plain rasteriser
 #include "shell/tables.h"
 
 namespace {
@@ -35,8 +34,8 @@ struct Scene {
   }
 };
 
-// True when 100 frames of the mode equal those of the plain projection and row-by-row walk.
-bool matches_plain_walk(Scene& scene, int mode) {
+// True when 100 frames of the mode equal those of the plain projection and row-by-row scan.
+bool matches_plain_scan(Scene& scene, int mode) {
   std::vector<uint8_t> plain(64000);
   const RasterTarget target{plain.data(), scene.texture.data(), scene.luma.data(), scene.shade.data()};
   for (uint32_t t = 0; t < 100 * 20; t += 20) {
@@ -52,11 +51,10 @@ bool matches_plain_walk(Scene& scene, int mode) {
 void BM_ObjectEffect(benchmark::State& state) {
   Scene scene;
   const int mode = static_cast<int>(state.range(0));
-  if (!matches_plain_walk(scene, mode)) {
+  if (!matches_plain_scan(scene, mode)) {
     state.SkipWithError("pixels differ from the plain rasteriser");
     return;
   }
-  state.SetLabel(narrow_walk_name(NarrowWalk::kWidest));
   uint32_t t = 0;
   for (auto _ : state) {
     scene.frame(mode, t);
@@ -67,16 +65,13 @@ void BM_ObjectEffect(benchmark::State& state) {
 }
 BENCHMARK(BM_ObjectEffect)->Arg(1)->Arg(2)->Arg(3)->Arg(4)->Unit(benchmark::kMicrosecond);
 
-// The stages of mode 2 (the most pixels) on one fixed frame; the draw also through the SSE2 walk.
+// The stages of mode 2 (the most pixels) on one fixed frame.
 void BM_Stage(benchmark::State& state) {
   Scene scene;
   SphereObject& o = *scene.object;
   const uint32_t t = 12340;
   scene.frame(2, t);
   const RasterTarget target{scene.work.data(), scene.texture.data(), scene.luma.data(), scene.shade.data()};
-  RasterTarget sse2 = target;
-  sse2.narrowWalk = NarrowWalk::kSse2;
-  if (state.range(0) >= 3) state.SetLabel(narrow_walk_name(state.range(0) == 3 ? NarrowWalk::kWidest : NarrowWalk::kSse2));
   for (auto _ : state) {
     switch (state.range(0)) {
       case 0:
@@ -89,17 +84,14 @@ void BM_Stage(benchmark::State& state) {
       case 2:
         sphere_sort(o);
         break;
-      case 3:
-        sphere_draw(o, target);
-        break;
       default:
-        sphere_draw(o, sse2);
+        sphere_draw(o, target);
         break;
     }
     benchmark::ClobberMemory();
   }
 }
-BENCHMARK(BM_Stage)->ArgName("deform_normals_sort_draw_drawsse2")->DenseRange(0, 4)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Stage)->ArgName("deform_normals_sort_draw")->DenseRange(0, 3)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

@@ -12,7 +12,6 @@ struct SphereCanvas {
   std::vector<uint8_t> texture = std::vector<uint8_t>(65536);
   std::vector<uint8_t> luma = std::vector<uint8_t>(65536);
   std::vector<uint8_t> shade = std::vector<uint8_t>(4096);
-  NarrowWalk walk = NarrowWalk::kWidest;  // the build of the 32-bit walk target() asks for
 
   SphereCanvas() {
     for (uint32_t i = 0; i < 65536; ++i) {
@@ -23,11 +22,7 @@ struct SphereCanvas {
   }
   uint8_t* frame() { return memory.data() + 64000; }
   uint8_t at(int x, int y) { return frame()[y * 320 + x]; }
-  RasterTarget target() {
-    RasterTarget t{frame(), texture.data(), luma.data(), shade.data()};
-    t.narrowWalk = walk;
-    return t;
-  }
+  RasterTarget target() { return {frame(), texture.data(), luma.data(), shade.data()}; }
   void clear() { std::fill(memory.begin(), memory.end(), kBackground); }
   // True when nothing outside the frame was touched.
   bool guards_intact() const {

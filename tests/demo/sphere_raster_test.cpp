@@ -1,5 +1,5 @@
 // The sphere's rasteriser: row coverage of both parts, clipping at every edge, far-off corners.
-// Random triangles are compared byte for byte with the plain row-by-row walk.
+// Random triangles are compared byte for byte with the plain row-by-row reference.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,7 +12,7 @@
 
 #include "demo/sphere_divide.h"
 #include "demo/sphere_raster.h"
-#include "demo/sphere_raster_narrow.h"
+#include "demo/sphere_raster_sse2.h"
 #include "sphere_canvas.h"
 #include "sphere_reference.h"
 
@@ -88,11 +88,10 @@ TEST(SphereRaster, SpansAreClippedAtAllFourEdgesWithUnchangedTexturing) {
   EXPECT_TRUE(c.guards_intact());
 }
 
-TEST(SphereRaster, SkippingOffScreenRowsAndPixelsMatchesThePlainWalk) {
+TEST(SphereRaster, SkippingOffScreenRowsAndPixelsMatchesThePlainReference) {
   std::mt19937 rng(417);
   auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
-  SphereCanvas fast, sse2, plain;
-  sse2.walk = NarrowWalk::kSse2;
+  SphereCanvas fast, plain;
   for (int n = 0; n < 400; ++n) {
     // A third small and on screen, a third straddling the edges, a third reaching far out.
     const int reach = n % 3 == 0 ? 0 : n % 3 == 1 ? 120 : 2500;
@@ -112,15 +111,13 @@ TEST(SphereRaster, SkippingOffScreenRowsAndPixelsMatchesThePlainWalk) {
     if (n % 11 == 0) k[0].y = k[1].y;  // horizontal top edges
     if (n % 13 == 0) k[2].x = k[0].x;  // vertical edges
     raster_triangle(fast.target(), k[0], k[1], k[2]);
-    raster_triangle(sse2.target(), k[0], k[1], k[2]);
     sphere_reference::triangle(plain.target(), k[0], k[1], k[2]);
     ASSERT_EQ(fast.memory, plain.memory) << "triangle " << n;
-    ASSERT_EQ(sse2.memory, plain.memory) << "triangle " << n << ", SSE2 walk";
   }
   EXPECT_GT(fast.written(), 64000 / 2);
   EXPECT_TRUE(fast.guards_intact());
 
-  // Corners just beyond 2^20 rows or columns, still cheap enough for the plain walk.
+  // Corners just beyond 2^20 rows or columns, still cheap enough for the plain reference.
   const int64_t beyond = (int64_t{1} << 20) + 12345;
   const RasterCorner tall[][3] = {
       {corner(100, -beyond, 5, 9, 100, 30), corner(180, 150, 400, 2, 0, 250), corner(60, 120, 77, 300, 200, 8)},
@@ -202,19 +199,12 @@ namespace {
 void expect_coverage_matches_painting(const std::vector<std::array<RasterCorner, 3>>& faces) {
   SphereCanvas painted, covered;
   for (const auto& k : faces) raster_triangle(painted.target(), k[0], k[1], k[2]);
-  // The SSE2 walk first, then the widest one this processor runs (the same where that is SSE2).
   auto coverage = std::make_unique<RasterCoverage>();
-  for (NarrowWalk walk : {NarrowWalk::kSse2, NarrowWalk::kWidest}) {
-    SCOPED_TRACE(narrow_walk_name(walk));
-    covered.clear();
-    *coverage = RasterCoverage{};
-    covered.walk = walk;
-    RasterTarget target = covered.target();
-    target.coverage = coverage.get();
-    for (auto k = faces.rbegin(); k != faces.rend(); ++k) raster_triangle(target, (*k)[0], (*k)[1], (*k)[2]);
-    ASSERT_EQ(covered.memory, painted.memory);
-    EXPECT_TRUE(covered.guards_intact());
-  }
+  RasterTarget target = covered.target();
+  target.coverage = coverage.get();
+  for (auto k = faces.rbegin(); k != faces.rend(); ++k) raster_triangle(target, (*k)[0], (*k)[1], (*k)[2]);
+  ASSERT_EQ(covered.memory, painted.memory);
+  EXPECT_TRUE(covered.guards_intact());
   // Exactly the pixels some face reaches are marked, and nothing past the frame.
   for (int y = 0; y < 200; ++y) {
     for (int x = 0; x < 320; ++x) {
@@ -253,7 +243,7 @@ TEST(SphereRaster, NearestFirstIntoACoverageMapLeavesWhatFarthestFirstPaintingLe
                    pick(-600, 600), pick(-600, 600), pick(-20, 280), pick(-20, 280));
       }
       if (n % 7 == 1) k[0].v = pick(-3000000, 3000000);  // wide attribute ranges
-      if (n % 11 == 2) k[1].x = int64_t{1} << 30;        // beyond the 32-bit walk
+      if (n % 11 == 2) k[1].x = int64_t{1} << 30;        // beyond the SSE2 scan
       if (n % 13 == 3) k[2].u = pick(9000, 20000);       // beyond the float reciprocal
       faces.push_back(k);
     }
@@ -297,9 +287,9 @@ TEST(SphereRaster, FacesWithinOneCoverageWindowMatchPaintingAtTheWindowsLimits) 
   }
 }
 
-TEST(SphereRaster, TheThirtyTwoBitEntrySortsCornersAsThePlainWalkDoes) {
+TEST(SphereRaster, TheSse2EntrySortsCornersAsThePlainReferenceDoes) {
   // Corners that share a row: which one counts as top or middle changes the edges, and so the
-  // pixels. Every order of the three corners must give what the plain walk gives for that order.
+  // pixels. Every order of the three corners must give what the plain reference gives for that order.
   const RasterCorner shapes[][3] = {
       {corner(40, 20, 0, 0, 10, 20), corner(90, 20, 60, 5, 200, 30), corner(70, 80, 9, 70, 40, 250)},    // flat top
       {corner(40, 90, 0, 0, 10, 20), corner(90, 90, 60, 5, 200, 30), corner(70, 30, 9, 70, 40, 250)},    // flat bottom
@@ -314,13 +304,10 @@ TEST(SphereRaster, TheThirtyTwoBitEntrySortsCornersAsThePlainWalkDoes) {
       const RasterCorner& a = k[order[0]];
       const RasterCorner& b = k[order[1]];
       const RasterCorner& c = k[order[2]];
-      SphereCanvas narrow, sse2, plain;
-      sse2.walk = NarrowWalk::kSse2;
-      if (!raster_triangle_narrow(narrow.target(), narrow_corner(a), narrow_corner(b), narrow_corner(c))) GTEST_SKIP() << "no SSE2 walk";
-      raster_triangle_narrow(sse2.target(), narrow_corner(a), narrow_corner(b), narrow_corner(c));
+      SphereCanvas sse2, plain;
+      raster_triangle_sse2(sse2.target(), corner32(a), corner32(b), corner32(c));
       sphere_reference::triangle(plain.target(), a, b, c);
-      EXPECT_GT(narrow.written(), 50);
-      EXPECT_EQ(narrow.memory, plain.memory);
+      EXPECT_GT(sse2.written(), 50);
       EXPECT_EQ(sse2.memory, plain.memory);
       // The orders do matter here: drawing the first order's corners gives other pixels.
       SphereCanvas first;

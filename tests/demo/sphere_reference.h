@@ -1,4 +1,4 @@
-// The sphere rasteriser written as the plain walk: every row from the top corner down, every
+// The sphere rasteriser written plainly: every row from the top corner down, every
 // pixel from the left end, one truncated 26.6 step at a time. Slow on far-off corners; the oracle.
 #pragma once
 #include <cstdint>
@@ -74,7 +74,7 @@ inline void triangle(const RasterTarget& t, RasterCorner c0, RasterCorner c1, Ra
 inline void draw(const SphereObject& object, const RasterTarget& t) {
   for (int i = 0; i < object.faceCount; ++i) {
     const SphereFace& face = object.faces[object.order[i]];
-    const int light = sphere_trunc(face.nz * 127.0f + 128.0f);
+    const int light = sphere_trunc(face.nz * 127.0f + 128.0f, kSphereValueLimit);
     const int corners[3] = {face.a, face.b, face.c};
     const int us[3] = {face.ua, face.ub, face.uc};
     const int vs[3] = {face.va, face.vb, face.vc};
@@ -86,12 +86,12 @@ inline void draw(const SphereObject& object, const RasterTarget& t) {
       float z = p.rz + 550.0f;
       if (z == 0.0f) z = 0.0001f;
       inFront |= z > 0.0f;
-      k[j].x = 160 + sphere_trunc_wide(p.rx * 256.0f * (1.0f / z));
-      k[j].y = 100 + sphere_trunc_wide(p.ry * 256.0f * (1.0f / z));
+      k[j].x = 160 + sphere_trunc(p.rx * 256.0f * (1.0f / z), kSphereScreenLimit);
+      k[j].y = 100 + sphere_trunc(p.ry * 256.0f * (1.0f / z), kSphereScreenLimit);
       k[j].u = us[j];
       k[j].v = vs[j];
-      k[j].ex = sphere_trunc(p.nx * 128.0f + 128.0f);
-      k[j].ey = sphere_trunc(p.ny * 128.0f + 128.0f);
+      k[j].ex = sphere_trunc(p.nx * 128.0f + 128.0f, kSphereValueLimit);
+      k[j].ey = sphere_trunc(p.ny * 128.0f + 128.0f, kSphereValueLimit);
       above += k[j].y < 0;
       below += k[j].y >= 200;
       left += k[j].x < 0;

@@ -1,12 +1,31 @@
-// The narrow-triangle walk: an edge's u, v, ex, ey in 32-bit lanes, a pixel's in 16-bit.
+// The rasteriser's scan of triangles whose values all lie within +-2^20, in SSE2 registers: an
+// edge's u, v, ex, ey in 32-bit lanes, a pixel's in 16-bit. It writes the same pixels as the plain
+// scan in sphere_raster.cpp.
 // Subtle: a pixel reads only bits 6..13 of each 26.6 value, so it keeps them mod 2^14, shifted by 2.
-//
-// Compiled once for each instruction set sphere_raster_narrow.cpp builds it for, each time inside a
-// namespace of its own. The includer provides the headers, SPHERE_INLINE, the span masks kFrom and
-// kUpTo and SPHERE_WALK_SSE41 (1 where SSE4.1 instructions may be used); everything here is
-// internal to the including namespace, and draw() is the entry point.
+#include "demo/sphere_raster_sse2.h"
+
+#include <emmintrin.h>
+
+#include <array>
+#include <cstddef>
+#include <type_traits>
+#include <utility>
+
+#include "demo/sphere_divide.h"
+#include "demo/sphere_raster_shared.h"
+
+#define SPHERE_INLINE inline __attribute__((always_inline))
 
 namespace {
+
+// Span masks of the one-window rows: bit k set for k >= i (kFrom) or k <= i (kUpTo).
+constexpr std::array<uint64_t, 64> make_masks(bool from) {
+  std::array<uint64_t, 64> masks{};
+  for (int i = 0; i < 64; ++i) masks[static_cast<std::size_t>(i)] = from ? ~uint64_t{0} << i : ~uint64_t{0} >> (63 - i);
+  return masks;
+}
+constexpr std::array<uint64_t, 64> kFrom = make_masks(true);
+constexpr std::array<uint64_t, 64> kUpTo = make_masks(false);
 
 using sphere_raster::kFixedShift;
 
@@ -32,23 +51,12 @@ SPHERE_INLINE __m128i divide_lanes_small(__m128i n, int32_t d) {
   return divide_lanes(n, d);
 }
 
-int32_t divide(int32_t n, int32_t d) {  // d >= 1, |n| < 2^31
-  if (d < kReciprocalCount) {
-    return static_cast<int32_t>(static_cast<double>(n) * kReciprocals[static_cast<std::size_t>(d)]);
-  }
-  return static_cast<int32_t>(static_cast<double>(n) / static_cast<double>(d));
-}
-
 // The low 32 bits of each lane times k.
 __m128i multiply_lanes(__m128i a, int32_t k) {
   const __m128i factor = _mm_set1_epi32(k);
-#if SPHERE_WALK_SSE41
-  return _mm_mullo_epi32(a, factor);
-#else
   const __m128i even = _mm_mul_epu32(a, factor);
   const __m128i odd = _mm_mul_epu32(_mm_srli_epi64(a, 32), factor);
   return _mm_unpacklo_epi32(_mm_shuffle_epi32(even, 0x08), _mm_shuffle_epi32(odd, 0x08));
-#endif
 }
 
 // An edge walked from its top row: x and the attributes in 26.6, and their steps per row.
@@ -69,7 +77,7 @@ struct Edge {
       dx = static_cast<int32_t>(static_cast<float>(x1 - x0) * r);
       step = _mm_cvttps_epi32(_mm_mul_ps(_mm_cvtepi32_ps(_mm_sub_epi32(at1, at0)), _mm_set1_ps(r)));
     } else {
-      dx = divide(x1 - x0, rows);
+      dx = divide_truncating(x1 - x0, rows);
       step = divide_lanes(_mm_sub_epi32(at1, at0), rows);
     }
   }
@@ -216,7 +224,6 @@ SPHERE_INLINE void fill_part(const Frame& f, Edge first, Edge second, int32_t to
   }
 }
 
-
 // Rows top..bottom of a small-attribute triangle that lies on screen within the 63 pixels from
 // xbase (a multiple of 8) on: every row's coverage bits are one window at a fixed column, bit k
 // being pixel xbase + k (bit 63 unused, so a run always ends inside the word), and every span is
@@ -285,15 +292,15 @@ SPHERE_INLINE void window_part(const Frame& f, int32_t xbase, Edge first, Edge s
 }
 
 // u, v, ex and ey in 26.6, read as one row of four lanes.
-static_assert(offsetof(NarrowCorner, ey) == offsetof(NarrowCorner, u) + 3 * sizeof(int32_t), "u, v, ex, ey in a row");
-SPHERE_INLINE __m128i attributes(const NarrowCorner& c) {
+static_assert(offsetof(Corner32, ey) == offsetof(Corner32, u) + 3 * sizeof(int32_t), "u, v, ex, ey in a row");
+SPHERE_INLINE __m128i attributes(const Corner32& c) {
   return _mm_slli_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(&c.u)), kFixedShift);
 }
 
 // The three edges of a triangle and its two parts; Part walks the rows of one part. Small: the
 // edges' differences allow float reciprocals (see Edge).
 template <bool Small = false, typename Part>
-SPHERE_INLINE void edges(const NarrowCorner& top, const NarrowCorner& middle, const NarrowCorner& bottom, Part part) {
+SPHERE_INLINE void edges(const Corner32& top, const Corner32& middle, const Corner32& bottom, Part part) {
   const int32_t y0 = top.y, y1 = middle.y, y2 = bottom.y;
   const int32_t x0 = top.x * 64, x1 = middle.x * 64, x2 = bottom.x * 64;
   const __m128i a0 = attributes(top), a1 = attributes(middle), a2 = attributes(bottom);
@@ -304,15 +311,15 @@ SPHERE_INLINE void edges(const NarrowCorner& top, const NarrowCorner& middle, co
 }
 
 template <bool Small, bool Covered, bool ClipX>
-void triangle(const Frame& f, const NarrowCorner& top, const NarrowCorner& middle, const NarrowCorner& bottom) {
+void triangle(const Frame& f, const Corner32& top, const Corner32& middle, const Corner32& bottom) {
   edges(top, middle, bottom, [&f](const Edge& a, const Edge& b, int32_t from, int32_t to) {
     fill_part<Small, Covered, ClipX>(f, a, b, from, to);
   });
 }
 
 // The x differences stay below 64 pixels and the attributes' below 2^13 texels: small edges.
-void window_triangle(const Frame& f, int32_t xbase, const NarrowCorner& top, const NarrowCorner& middle,
-                     const NarrowCorner& bottom) {
+void window_triangle(const Frame& f, int32_t xbase, const Corner32& top, const Corner32& middle,
+                     const Corner32& bottom) {
   edges<true>(top, middle, bottom, [&f, xbase](const Edge& a, const Edge& b, int32_t from, int32_t to) {
     window_part(f, xbase, a, b, from, to);
   });
@@ -337,25 +344,17 @@ int32_t max3(int32_t a, int32_t b, int32_t c) {
 }
 // Per 32-bit lane, the larger or the smaller of a and b (SSE2 has no pmaxsd or pminsd).
 SPHERE_INLINE __m128i max_lanes(__m128i a, __m128i b) {
-#if SPHERE_WALK_SSE41
-  return _mm_max_epi32(a, b);
-#else
   const __m128i greater = _mm_cmpgt_epi32(a, b);
   return _mm_or_si128(_mm_and_si128(greater, a), _mm_andnot_si128(greater, b));
-#endif
 }
 SPHERE_INLINE __m128i min_lanes(__m128i a, __m128i b) {
-#if SPHERE_WALK_SSE41
-  return _mm_min_epi32(a, b);
-#else
   const __m128i greater = _mm_cmpgt_epi32(a, b);
   return _mm_or_si128(_mm_and_si128(greater, b), _mm_andnot_si128(greater, a));
-#endif
 }
 
 // True when each of u, v, ex and ey spans less than kSmallAttributeRange over the three corners
 // (all within +-2^20, so the differences fit 32 bits).
-SPHERE_INLINE bool small_ranges(const NarrowCorner& a, const NarrowCorner& b, const NarrowCorner& c) {
+SPHERE_INLINE bool small_ranges(const Corner32& a, const Corner32& b, const Corner32& c) {
   const __m128i pa = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&a.u));
   const __m128i pb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&b.u));
   const __m128i pc = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&c.u));
@@ -364,23 +363,22 @@ SPHERE_INLINE bool small_ranges(const NarrowCorner& a, const NarrowCorner& b, co
   return _mm_movemask_epi8(small) == 0xFFFF;
 }
 
+}  // namespace
 
-// raster_triangle_narrow for this instruction set.
-bool draw(const RasterTarget& target, const NarrowCorner& c0, const NarrowCorner& c1,
-          const NarrowCorner& c2) {
-  const NarrowCorner* t = &c0;
-  const NarrowCorner* m = &c1;
-  const NarrowCorner* b = &c2;
+void raster_triangle_sse2(const RasterTarget& target, const Corner32& c0, const Corner32& c1, const Corner32& c2) {
+  const Corner32* t = &c0;
+  const Corner32* m = &c1;
+  const Corner32* b = &c2;
   sphere_raster::sort_by_row(t, m, b);
-  const NarrowCorner& top = *t;
-  const NarrowCorner& middle = *m;
-  const NarrowCorner& bottom = *b;
+  const Corner32& top = *t;
+  const Corner32& middle = *m;
+  const Corner32& bottom = *b;
   Frame f{target.work, target.texture, target.luma, target.lightShade, target.coverage, 0, kSphereFrameHeight - 1};
   const int32_t left = min3(top.x, middle.x, bottom.x), right = max3(top.x, middle.x, bottom.x);
   const bool small = small_ranges(top, middle, bottom);
   const bool clipX = left < 0 || right > kSphereFrameWidth - 1;
   if (f.coverage && small && !clipX && right - (left & ~7) < 63) {
-    // Rows of the face's box that nearer faces already cover wholly show nothing of it: walk only
+    // Rows of the face's box that nearer faces already cover wholly show nothing of it: scan only
     // the rows between the first and the last one that still has a clear pixel. The box's bits
     // are one window at a fixed column, as in window_rows.
     const int32_t xbase = left & ~7;
@@ -389,18 +387,18 @@ bool draw(const RasterTarget& target, const NarrowCorner& c0, const NarrowCorner
     auto covered = [&](int32_t y) { return (box & ~sphere_raster::load_window(column + y * kCoverageRowBytes)) == 0; };
     int32_t y0 = top.y < 0 ? 0 : top.y;
     int32_t y1 = bottom.y > kSphereFrameHeight - 1 ? kSphereFrameHeight - 1 : bottom.y;
-    if (!trim_covered_rows(y0, y1, covered)) return true;
+    if (!trim_covered_rows(y0, y1, covered)) return;
     f.firstRow = y0;
     f.lastRow = y1;
     window_triangle(f, xbase, top, middle, bottom);
-    return true;
+    return;
   }
   if (f.coverage) {
     const int32_t x0 = left < 0 ? 0 : left;
     const int32_t x1 = right > kSphereFrameWidth - 1 ? kSphereFrameWidth - 1 : right;
     int32_t y0 = top.y < 0 ? 0 : top.y;
     int32_t y1 = bottom.y > kSphereFrameHeight - 1 ? kSphereFrameHeight - 1 : bottom.y;
-    if (x0 > x1) return true;
+    if (x0 > x1) return;
     if (x1 - x0 < sphere_raster::kWindowPixels) {
       // One window a row, at the same place in every row.
       const uint8_t* column = f.coverage->bits + (x0 >> 3);
@@ -409,10 +407,10 @@ bool draw(const RasterTarget& target, const NarrowCorner& c0, const NarrowCorner
       auto covered = [&](int32_t y) {
         return (mask & ~(sphere_raster::load_window(column + y * kCoverageRowBytes) >> shift)) == 0;
       };
-      if (!trim_covered_rows(y0, y1, covered)) return true;
+      if (!trim_covered_rows(y0, y1, covered)) return;
     } else {
       auto covered = [&](int32_t y) { return !sphere_raster::any_clear(*f.coverage, y, x0, x1); };
-      if (!trim_covered_rows(y0, y1, covered)) return true;
+      if (!trim_covered_rows(y0, y1, covered)) return;
     }
     f.firstRow = y0;
     f.lastRow = y1;
@@ -428,7 +426,4 @@ bool draw(const RasterTarget& target, const NarrowCorner& c0, const NarrowCorner
   } else {
     triangle<false, false, true>(f, top, middle, bottom);
   }
-  return true;
 }
-
-}  // namespace

@@ -1,4 +1,4 @@
-// What the rasteriser's two walks share: the 26.6 format, the range limits, coverage-map runs.
+// What the rasteriser's two scans share: the 26.6 format, the range limits, coverage-map runs.
 // Subtle: coverage bits are read 64 at a time from any pixel's byte on (little-endian words).
 #pragma once
 #include <cstdint>
@@ -10,18 +10,18 @@ namespace sphere_raster {
 
 constexpr int kFixedShift = 6;  // 26.6: six fractional bits
 // Triangles whose values all lie within +-2^20 run on 32-bit integers: 2^20 x 64 leaves every
-// sum and product of the walk inside 32 bits. Attribute spans below 2^13 texels keep every span's
+// sum and product of the scan inside 32 bits. Attribute spans below 2^13 texels keep every span's
 // numerator below 2^19, within reach of a float reciprocal.
-constexpr int64_t kNarrowLimit = int64_t{1} << 20;
+constexpr int64_t kSse2Limit = int64_t{1} << 20;
 constexpr int64_t kSmallAttributeRange = int64_t{1} << 13;
-// True when a value lies strictly within +-kNarrowLimit, as every value of a 32-bit walk must.
-inline bool in_narrow_range(int64_t value) { return value > -kNarrowLimit && value < kNarrowLimit; }
+// True when a value lies strictly within +-kSse2Limit, as every value of the SSE2 scan must.
+inline bool within_sse2_limit(int64_t value) { return value > -kSse2Limit && value < kSse2Limit; }
 
 // A window of coverage bits starts at a byte, so it holds at least 57 pixels from its first one.
 constexpr int32_t kWindowPixels = 57;
 
 // The corners ordered top to bottom by three compare-and-swaps: corners with equal y keep their
-// order, which decides the edge the walk takes on a flat top or bottom (both walks must agree).
+// order, which decides the edge the scan takes on a flat top or bottom (both scans must agree).
 // Swapped through masks, not branches: the corners come in no particular order, and a branch
 // here would often go the wrong way.
 template <typename Corner>
