@@ -52,7 +52,7 @@ no_fault() {
 # window again, and Escape with exit code 0; wine's fault report must not appear. (One run instead
 # of two: under emulation each start of wine costs half a minute.)
 show_run() {
-  local dir=$1 seconds=$2 shot=$3 pid id t0 sw sh ew eh x y w h
+  local dir=$1 seconds=$2 shot=$3 pid id t0 sw sh
   cd "$dir" || return
   wine k417.exe >"$dir/program.out" 2>&1 &
   pid=$!
@@ -61,7 +61,6 @@ show_run() {
   fi
   t0=$SECONDS
   read -r sw sh < <(e2e_screen_size)
-  read -r ew eh < <(e2e_expected_window)
   if e2e_wait_size "$id" "$sw" "$sh" 30; then e2e_pass "$kind: starts full screen (${sw}x${sh})"
   else e2e_fail "$kind: not full screen at start: $(e2e_geometry "$id")"; fi
   if e2e_wait_picture "$dir/fullscreen.png" 30; then e2e_pass "$kind: a picture in full screen"
@@ -72,19 +71,7 @@ show_run() {
   if kill -0 "$pid" 2>/dev/null; then e2e_pass "$kind: $((SECONDS - t0)) s of show, still running"
   else e2e_fail "$kind: the program ended by itself after $((SECONDS - t0)) s"; fi
 
-  e2e_key "$id" alt+Return
-  if e2e_wait_size "$id" "$ew" "$eh" 20; then e2e_pass "$kind: Alt+Enter gives a ${ew}x${eh} window"
-  else e2e_fail "$kind: Alt+Enter gave $(e2e_geometry "$id"), not ${ew}x${eh}"; fi
-  read -r x y w h < <(e2e_geometry "$id")
-  if e2e_wait_picture "$dir/windowed.png" 20 "${w}x${h}+${x}+${y}"; then e2e_pass "$kind: the window shows the picture"
-  else e2e_fail "$kind: the window stays black"; fi
-  e2e_key "$id" alt+Return
-  if e2e_wait_size "$id" "$sw" "$sh" 20; then e2e_pass "$kind: Alt+Enter returns to full screen"
-  else e2e_fail "$kind: the second Alt+Enter left $(e2e_geometry "$id")"; fi
-  e2e_key "$id" alt+Return
-  if e2e_wait_size "$id" "$w" "$h" 20 && [ "$(e2e_geometry "$id")" = "$x $y $w $h" ]; then
-    e2e_pass "$kind: the next window period returns to ${w}x${h} at $x,$y"
-  else e2e_fail "$kind: the next window is $(e2e_geometry "$id"), not $x $y $w $h"; fi
+  e2e_alt_enter_checks "$kind" "$id" "$dir"
 
   e2e_key "$id" Escape
   e2e_wait_exit "$pid" 60

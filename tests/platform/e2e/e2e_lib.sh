@@ -120,6 +120,28 @@ e2e_start() {
   fi
 }
 
+# e2e_alt_enter_checks LABEL ID WORK: from full screen, Alt+Enter gives a window of the first size
+# with the picture in it; Alt+Enter returns to full screen; Alt+Enter again gives the window at the
+# same place and size.
+e2e_alt_enter_checks() {
+  local label=$1 id=$2 work=$3 sw sh ew eh x y w h
+  read -r sw sh < <(e2e_screen_size)
+  read -r ew eh < <(e2e_expected_window)
+  e2e_key "$id" alt+Return
+  if e2e_wait_size "$id" "$ew" "$eh" 20; then e2e_pass "$label: Alt+Enter gives a ${ew}x${eh} window"
+  else e2e_fail "$label: Alt+Enter gave $(e2e_geometry "$id"), not ${ew}x${eh}"; fi
+  read -r x y w h < <(e2e_geometry "$id")
+  if e2e_wait_picture "$work/windowed.png" 20 "${w}x${h}+${x}+${y}"; then e2e_pass "$label: the window shows the picture"
+  else e2e_fail "$label: the window stays black"; fi
+  e2e_key "$id" alt+Return
+  if e2e_wait_size "$id" "$sw" "$sh" 20; then e2e_pass "$label: Alt+Enter returns to full screen"
+  else e2e_fail "$label: the second Alt+Enter left $(e2e_geometry "$id")"; fi
+  e2e_key "$id" alt+Return
+  if e2e_wait_size "$id" "$w" "$h" 20 && [ "$(e2e_geometry "$id")" = "$x $y $w $h" ]; then
+    e2e_pass "$label: the next window period returns to ${w}x${h} at $x,$y"
+  else e2e_fail "$label: the next window is $(e2e_geometry "$id"), not $x $y $w $h"; fi
+}
+
 # e2e_show_checks TITLE WORK COMMAND...: starts the program and checks, in order: the window
 # covers the screen (full screen) and shows a picture; Alt+Enter gives a window of the first size
 # with the picture in it; Alt+Enter returns to full screen; Alt+Enter again gives the window at
@@ -128,29 +150,13 @@ e2e_show_checks() {
   local title=$1 work=$2
   shift 2
   e2e_start "$title" "$work/program.out" "" "$@" || return
-  local pid=$E2E_PID id=$E2E_ID sw sh ew eh x y w h code
+  local pid=$E2E_PID id=$E2E_ID sw sh code
   read -r sw sh < <(e2e_screen_size)
-  read -r ew eh < <(e2e_expected_window)
   if e2e_wait_size "$id" "$sw" "$sh" 30; then e2e_pass "$title starts full screen (${sw}x${sh})"
   else e2e_fail "$title: not full screen at start: $(e2e_geometry "$id")"; fi
   if e2e_wait_picture "$work/fullscreen.png" 60; then e2e_pass "$title shows a picture in full screen"
   else e2e_fail "$title: the full-screen picture stays black"; fi
-
-  e2e_key "$id" alt+Return
-  if e2e_wait_size "$id" "$ew" "$eh" 20; then e2e_pass "Alt+Enter gives a ${ew}x${eh} window"
-  else e2e_fail "$title: Alt+Enter gave $(e2e_geometry "$id"), not ${ew}x${eh}"; fi
-  read -r x y w h < <(e2e_geometry "$id")
-  if e2e_wait_picture "$work/windowed.png" 20 "${w}x${h}+${x}+${y}"; then e2e_pass "the window shows the picture"
-  else e2e_fail "$title: the window stays black"; fi
-
-  e2e_key "$id" alt+Return
-  if e2e_wait_size "$id" "$sw" "$sh" 20; then e2e_pass "Alt+Enter returns to full screen"
-  else e2e_fail "$title: the second Alt+Enter left $(e2e_geometry "$id")"; fi
-  e2e_key "$id" alt+Return
-  if e2e_wait_size "$id" "$w" "$h" 20 && [ "$(e2e_geometry "$id")" = "$x $y $w $h" ]; then
-    e2e_pass "the next window period returns to ${w}x${h} at $x,$y"
-  else e2e_fail "$title: the next window is $(e2e_geometry "$id"), not $x $y $w $h"; fi
-
+  e2e_alt_enter_checks "$title" "$id" "$work"
   e2e_key "$id" Escape
   e2e_wait_exit "$pid" 30
   code=$E2E_EXIT
