@@ -12,16 +12,19 @@ var LibraryK417Web = {
 
     page: function() { return Module['k417Page'] || {}; },
 
-    // Largest whole factor of the frame that fits the window in device pixels, centred by the
-    // page's layout; never below one.
+    // Largest whole factor of the frame that fits the window in device pixels (never below one),
+    // centred on a whole device pixel: half a pixel off would smear every row it crosses.
     fit: function() {
       var c = K417Web.canvas;
       if (!c) return;
       var ratio = window.devicePixelRatio || 1;
-      var w = window.innerWidth * ratio, h = window.innerHeight * ratio;
+      var w = Math.round(window.innerWidth * ratio), h = Math.round(window.innerHeight * ratio);
       var scale = Math.max(1, Math.floor(Math.min(w / c.width, h / c.height)));
+      c.style.position = 'absolute';
       c.style.width = (c.width * scale / ratio) + 'px';
       c.style.height = (c.height * scale / ratio) + 'px';
+      c.style.left = (Math.floor((w - c.width * scale) / 2) / ratio) + 'px';
+      c.style.top = (Math.floor((h - c.height * scale) / 2) / ratio) + 'px';
     },
 
     toggleFullscreen: function() {
