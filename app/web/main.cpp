@@ -47,6 +47,7 @@ EMSCRIPTEN_KEEPALIVE void web_restart() {
   g_show.finish();
   g_show.start();
   g_show.offline_frame(0, 1);  // frame 0 is the same at every rate: time 0, the first segment
+  g_show.present();
   g_offlineFrame = 0;
 }
 
@@ -58,14 +59,16 @@ EMSCRIPTEN_KEEPALIVE void web_play() {
   emscripten_set_main_loop(step, 0, 0);
 }
 
-// Offline frames up to k at fps (frame-exact, as the capture tool); frames already passed cannot
-// be drawn again without a restart, and none while the show plays live. Gives 0 when the show
-// ended first (or the frame cannot be drawn), else the frame's checksum.
+// Offline frames up to k at fps (frame-exact, as the capture tool), the last one drawn to the
+// page; frames already passed cannot be drawn again without a restart, and none while the show
+// plays live. Gives 0 when the show ended first (or the frame cannot be drawn), else the frame's
+// checksum.
 EMSCRIPTEN_KEEPALIVE uint32_t web_offline(int fps, int k) {
   if (fps < 1 || g_offlineFrame < 0 || k < g_offlineFrame) return 0;
   while (g_offlineFrame < k) {
     if (!g_show.offline_frame(++g_offlineFrame, fps)) return 0;
   }
+  g_show.present();
   return g_show.frame_checksum();
 }
 

@@ -94,10 +94,10 @@ bool WebShow::frame_at(uint64_t heardFrames, uint32_t timeMs) {
   time_ = timeMs;
   FrameInfo info{now, lastPosition_, timeMs};
   lastPosition_ = now;
-  if (!demo_frame(shell_frame_buffer(), &info)) return false;
-  display_present(shell_frame_buffer()->pixels);
-  return true;
+  return demo_frame(shell_frame_buffer(), &info);
 }
+
+void WebShow::present() const { display_present(shell_frame_buffer()->pixels); }
 
 bool WebShow::offline_frame(long k, int fps) {
   uint64_t frames = static_cast<uint64_t>(k) * kRate / static_cast<uint64_t>(fps);
@@ -120,7 +120,9 @@ bool WebShow::live_frame(double nowMs) {
   uint64_t heard = web_audio_frames_heard();
   if (module_) render_until(heard / static_cast<uint64_t>(playback().segmentFrames) + 1 + kLeadSegments);
   double elapsed = nowMs - liveStartMs_;
-  return frame_at(heard, elapsed > 0 ? static_cast<uint32_t>(elapsed) : 0);
+  if (!frame_at(heard, elapsed > 0 ? static_cast<uint32_t>(elapsed) : 0)) return false;
+  present();
+  return true;
 }
 
 void WebShow::seek(int order) {

@@ -14,12 +14,14 @@ class WebShow {
   void finish();  // everything released; start may follow (the show from its beginning again)
 
   // Offline, as the capture tool numbers frames: frame k gets time k * 1000 / fps ms and the
-  // position heard after k / fps seconds. No sound is queued. False when the show has ended.
+  // position heard after k / fps seconds. No sound is queued and nothing is drawn to the page
+  // until present. False when the show has ended.
   bool offline_frame(long k, int fps);
+  void present() const;  // the last frame made, to the page
 
   // Live: the segments rendered so far are queued and the device's count restarts from zero.
   void begin_live(double nowMs);
-  // Queues segments up to the lead past what is heard and draws the frame heard now.
+  // Queues segments up to the lead past what is heard and draws the frame heard now (presented).
   bool live_frame(double nowMs);
   // The player continues at the start of an order from the next row (tests and skipping ahead).
   void seek(int order);

@@ -177,10 +177,13 @@ async function exactness(browser, site, golden, captureDir) {
     g.frame > 0 && g.sum !== golden[0].sum && fs.existsSync(pngPath(g.frame))));
   const missing = chosen.findIndex((g) => !g);
   check(missing < 0, 'a golden frame with a capture PNG for each of the ten scene blocks', 'none for block ' + missing);
+  // Every golden frame's checksum on the way (one run, as the capture's), the chosen ones' pixels.
   const sums = [], pixelsDiffer = [];
-  for (const g of chosen.filter(Boolean)) {
+  const last = chosen.filter(Boolean).pop();
+  for (const g of golden.filter((g) => g.frame > 0 && g.frame <= last.frame)) {
     const sum = hex(await page.evaluate(`k417.offline(10, ${g.frame})`));
     sums.push(`${g.frame}:${sum === g.sum ? 'ok' : sum + '!=' + g.sum}`);
+    if (!chosen.includes(g)) continue;
     const canvas = await readCanvas(page);
     const png = readPngRgb(pngPath(g.frame));
     let differ = png.width !== canvas.width || png.height !== canvas.height ? -1 : 0;
@@ -189,9 +192,10 @@ async function exactness(browser, site, golden, captureDir) {
     }
     if (differ !== 0) pixelsDiffer.push(`${g.frame}: ${differ < 0 ? 'size' : differ + ' pixels'}`);
   }
-  check(sums.every((s) => s.endsWith('ok')), `offline frames ${chosen.filter(Boolean).map((g) => g.frame).join(', ')} have the golden checksums`,
-    sums.join(' '));
-  check(pixelsDiffer.length === 0, 'their canvas pixels equal the capture tool\'s PNG frames', pixelsDiffer.join('; '));
+  check(sums.every((s) => s.endsWith('ok')), `offline frames 50 to ${last.frame}: all ${sums.length} golden checksums`,
+    sums.filter((s) => !s.endsWith('ok')).join(' '));
+  check(pixelsDiffer.length === 0, `canvas pixels of frames ${chosen.filter(Boolean).map((g) => g.frame).join(', ')} equal the capture tool's PNG frames`,
+    pixelsDiffer.join('; '));
 
   const pcm = await page.evaluate('k417.pcm()');
   const wav = fs.readFileSync(path.join(captureDir, 'show.wav'));
