@@ -22,5 +22,5 @@ capture=$K417_ROOT/build/linux/tools/k417-capture/k417-capture
 # Every 50th frame as PNG (the golden frames) and the sound; then positions heard per millisecond
 # for the first seconds, which the live show's positions are checked against.
 "$capture" --fps 10 --png "$work/frames" --every 50 --wav "$work/show.wav" --quiet
-"$capture" --fps 1000 --frames 8000 --checksums --quiet >"$work/positions-1000fps.txt"
+"$capture" --fps 1000 --frames 15000 --checksums --quiet >"$work/positions-1000fps.txt"
 node "$K417_ROOT/tests/platform/web/web_checks.js" "$K417_ROOT/build/web/site" "$work"
