@@ -11,12 +11,17 @@ packages=(
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64
   wine64 pulseaudio xvfb xauth xdotool x11-apps x11-utils openbox imagemagick ffmpeg
   libopenmpt-dev libxmp-dev
+  emscripten chromium node-ws
   "${K417_CORPUS_PACKAGES[@]}"
   valgrind time
   qemu-system-x86 debootstrap e2fsprogs g++-multilib
 )
 if [ "${1:-}" = "--run-only" ]; then
   packages=(cmake ninja-build g++ pkg-config libsdl2-dev)
+elif [ "${1:-}" = "--web" ]; then
+  # The native build that makes the archive configures its tests and benchmarks too.
+  packages=(cmake ninja-build g++ pkg-config libsdl2-dev googletest libgtest-dev libgmock-dev libbenchmark-dev
+            emscripten)
 fi
 
 missing=()
