@@ -1,7 +1,9 @@
 # Gives a Windows executable the resource script with icon group 101 and the archive 102.
 # The icon and the archive are made by the native build; a cross build finds them through
-# K417_ICO/K417_PAK (set by the assets) or else in ${K417_HOST_DIR}/assets. Missing files are left
-# out with a warning: the program then looks for k417.pak on disk.
+# K417_ICO/K417_PAK (set by the assets) or else in ${K417_HOST_DIR}/assets. Without either the
+# files are left out with a warning, and the program looks for k417.pak on disk. A file named but
+# not there yet stays a dependency: the build fails until the native build has made it, rather
+# than quietly making a release without its archive.
 
 function(k417_resolve_asset out variable file_name)
   if(DEFINED ${variable} AND NOT "${${variable}}" STREQUAL "")
@@ -12,8 +14,7 @@ function(k417_resolve_asset out variable file_name)
     set(path "")
   endif()
   if(path AND NOT EXISTS ${path})
-    message(WARNING "${variable}: ${path} does not exist (build the native preset first)")
-    set(path "")
+    message(WARNING "${variable}: ${path} does not exist yet (build the native preset first)")
   endif()
   set(${out} "${path}" PARENT_SCOPE)
 endfunction()

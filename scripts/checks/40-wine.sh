@@ -3,6 +3,7 @@
 # screen, Alt+Enter, Escape, the missing-archive box and the winmm clock.
 source "$(dirname "$0")/lib.sh"
 set -euo pipefail
+build_preset linux --target k417_assets  # the archive and icon the executable embeds
 build_preset win64
 card=$K417_ROOT/build/win64/tests/platform/testcard
 python3 "$K417_ROOT/scripts/check-resources.py" "$card/k417_testcard.exe"

@@ -38,8 +38,8 @@ fi
 t0=$SECONDS
 # K417_PREBUILT=1: the Windows and native builds are up to date (another job builds them).
 if [ "${K417_PREBUILT:-0}" != 1 ]; then
+  build_preset linux --target k417-capture pak k417_assets  # the archive the release embeds
   build_preset win32
-  build_preset linux --target k417-capture pak k417_assets
 elif [ -f "$win32/build.ninja" ]; then
   cmake --build "$win32" -j "$JOBS" --target k417 k417_noarchive k417_testcard wave_clock_check
 fi
