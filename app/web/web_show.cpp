@@ -1,18 +1,15 @@
-// The web show's frames and segments: start-up in the shell's order with the module made here,
+// The web show's frames and segments: start-up in the shell's order with the module made for us,
 // segments rendered on demand (offline) or a lead ahead of the audio count (live).
 // Subtle: crt_rand is reseeded at each start, so a show played again draws what the first did.
 #include "web_show.h"
-
-#include <cstdlib>
 
 #include "k417_embedded.h"
 #include "music/module.h"
 #include "music/playback.h"
 #include "music/render.h"
 #include "shell/crt_rand.h"
+#include "shell/rendered_show.h"
 #include "shell/shell.h"
-#include "shell/tables.h"
-#include "vfs/mount.h"
 #include "web_backend.h"
 
 namespace {
@@ -27,21 +24,7 @@ uint32_t fnv1a(uint32_t hash, const void* data, size_t bytes) {
 
 bool WebShow::start() {
   crt_srand(1);
-  DemoConfig* config = shell_config();
-  shell_configure(config);
-  const char* moduleName = config->moduleName;
-  config->moduleName = nullptr;  // made below, for rendering on this thread
-  if (!system_init(config)) fatal_error("Error initializing system!");
-  build_tables();
-  fill_frame_buffer();
-  if (moduleName) {
-    uint32_t size = 0;
-    moduleBytes_ = load_file(moduleName, &size);
-    module_ = moduleBytes_ ? module_create_from_memory(moduleBytes_, size) : nullptr;
-    if (!module_ || !render_open(module_)) fatal_error("Unable to load module '%s'!", moduleName);
-  }
-  config->moduleName = moduleName;
-  if (!demo_init(config)) fatal_error("Error initializing demo!");
+  rendered_show_start(&show_);
   segments_ = 0;
   heard_ = 0;
   pcmHash_ = 2166136261u;
@@ -56,21 +39,12 @@ void WebShow::finish() {
   if (!started_) return;
   if (live_) web_audio_restart();
   live_ = false;
-  demo_shutdown();
-  if (module_) {
-    render_close();
-    module_free(module_);
-    module_ = nullptr;
-  }
-  std::free(moduleBytes_);
-  moduleBytes_ = nullptr;
-  free_tables();
-  system_shutdown();
+  rendered_show_finish(&show_);
   started_ = false;
 }
 
 void WebShow::render_until(uint64_t segments) {
-  if (!module_) return;
+  if (!show_.module) return;
   Playback& state = playback();
   while (segments_ < segments) {
     int32_t segment = state.writeSegment;
@@ -85,7 +59,7 @@ void WebShow::render_until(uint64_t segments) {
 
 bool WebShow::frame_at(uint64_t heardFrames, uint32_t timeMs) {
   uint16_t now = 0;
-  if (module_) {
+  if (show_.module) {
     uint64_t segment = heardFrames / static_cast<uint64_t>(playback().segmentFrames);
     render_until(segment + 1);
     now = positions_[segment % kRing];
@@ -111,14 +85,14 @@ void WebShow::begin_live(double nowMs) {
   liveStartMs_ = nowMs - time_;  // the clock goes on from the last frame's time
   // What was rendered for the frames before the start is still in the engine's PCM ring.
   Playback& state = playback();
-  if (module_ && segments_ <= static_cast<uint64_t>(state.segmentCount)) {
+  if (show_.module && segments_ <= static_cast<uint64_t>(state.segmentCount)) {
     for (uint64_t s = 0; s < segments_; ++s) web_audio_queue(render_segment_pcm(static_cast<int32_t>(s)), state.segmentFrames);
   }
 }
 
 bool WebShow::live_frame(double nowMs) {
   uint64_t heard = web_audio_frames_heard();
-  if (module_) render_until(heard / static_cast<uint64_t>(playback().segmentFrames) + 1 + kLeadSegments);
+  if (show_.module) render_until(heard / static_cast<uint64_t>(playback().segmentFrames) + 1 + kLeadSegments);
   double elapsed = nowMs - liveStartMs_;
   if (!frame_at(heard, elapsed > 0 ? static_cast<uint32_t>(elapsed) : 0)) return false;
   present();
@@ -126,9 +100,9 @@ bool WebShow::live_frame(double nowMs) {
 }
 
 void WebShow::seek(int order) {
-  if (!module_ || order < 0 || order >= module_->songLength) return;
-  module_->nextOrder = order;
-  module_->nextRow = 0;
+  if (!show_.module || order < 0 || order >= show_.module->songLength) return;
+  show_.module->nextOrder = order;
+  show_.module->nextRow = 0;
 }
 
 uint32_t WebShow::frame_checksum() const {

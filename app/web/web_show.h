@@ -6,7 +6,7 @@
 #pragma once
 #include <cstdint>
 
-struct Module;
+#include "shell/rendered_show.h"
 
 class WebShow {
  public:
@@ -40,8 +40,7 @@ class WebShow {
   void render_until(uint64_t segments);
   bool frame_at(uint64_t heardFrames, uint32_t timeMs);
 
-  Module* module_ = nullptr;
-  void* moduleBytes_ = nullptr;
+  RenderedShow show_;
   uint16_t positions_[kRing] = {};  // position after rendering segment n, at n % kRing
   uint64_t segments_ = 0;           // rendered since start
   uint64_t heard_ = 0;

@@ -1,19 +1,17 @@
 // Headless, frame-exact run of the show. The tune is rendered in the device's 884-frame segments
 // from the start, so segment n is the one a device plays from frame n * 884: the heard position.
-// Subtle: the module is made here rather than by the shell, so no output thread ever starts.
+// Subtle: the module is made by rendered_show_start rather than by the shell, so no output thread
+// ever starts.
 #include "capture_session.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <unistd.h>
 
-#include "music/module.h"
 #include "music/playback.h"
 #include "music/render.h"
+#include "shell/rendered_show.h"
 #include "shell/shell.h"
-#include "shell/tables.h"
-#include "vfs/mount.h"
 
 void k417_install_embedded_resources();
 
@@ -26,21 +24,7 @@ void put32(FILE* f, uint32_t v) { std::fwrite(&v, 4, 1, f); }
 
 bool CaptureSession::start() {
   k417_install_embedded_resources();
-  DemoConfig* config = shell_config();
-  shell_configure(config);
-  const char* moduleName = config->moduleName;
-  config->moduleName = nullptr;  // made below, for offline rendering
-  if (!system_init(config)) fatal_error("Error initializing system!");
-  build_tables();
-  fill_frame_buffer();
-  if (moduleName) {
-    uint32_t size = 0;
-    moduleBytes_ = load_file(moduleName, &size);
-    module_ = moduleBytes_ ? module_create_from_memory(moduleBytes_, size) : nullptr;
-    if (!module_ || !render_open(module_)) fatal_error("Unable to load module '%s'!", moduleName);
-  }
-  config->moduleName = moduleName;
-  if (!demo_init(config)) fatal_error("Error initializing demo!");
+  rendered_show_start(&show_);
   started_ = true;
   return true;
 }
@@ -64,7 +48,7 @@ bool CaptureSession::frame(long k, int fps, uint32_t* position) {
   uint64_t frames = static_cast<uint64_t>(k) * kRate / static_cast<uint64_t>(fps);
   time_ = static_cast<uint32_t>(static_cast<uint64_t>(k) * 1000u / static_cast<uint64_t>(fps));
   uint16_t now = 0;
-  if (module_) {
+  if (show_.module) {
     size_t segment = static_cast<size_t>(frames / static_cast<uint64_t>(playback().segmentFrames));
     render_until(segment + 1);
     now = positions_[segment];
@@ -112,10 +96,10 @@ bool CaptureSession::open_wav(const std::string& path) {
 bool CaptureSession::finish_wav(long frameCount, int fps) {
   if (!wav_) return false;
   uint64_t frames = static_cast<uint64_t>(frameCount) * kRate / static_cast<uint64_t>(fps);
-  if (module_) render_until(static_cast<size_t>(frames / static_cast<uint64_t>(playback().segmentFrames)) + 1);
+  if (show_.module) render_until(static_cast<size_t>(frames / static_cast<uint64_t>(playback().segmentFrames)) + 1);
   // Without a module the tune is silence of the same length.
   static const int16_t silence[2 * 1024] = {};
-  while (wavFrames_ < frames && !module_) {
+  while (wavFrames_ < frames && !show_.module) {
     uint64_t n = frames - wavFrames_ < 1024 ? frames - wavFrames_ : 1024;
     wavOk_ = wavOk_ && std::fwrite(silence, 4, static_cast<size_t>(n), wav_) == n;
     wavFrames_ += n;
@@ -130,15 +114,6 @@ bool CaptureSession::finish_wav(long frameCount, int fps) {
 
 void CaptureSession::finish() {
   if (!started_) return;
-  demo_shutdown();
-  if (module_) {
-    render_close();
-    module_free(module_);
-    module_ = nullptr;
-  }
-  std::free(moduleBytes_);
-  moduleBytes_ = nullptr;
-  free_tables();
-  system_shutdown();
+  rendered_show_finish(&show_);
   started_ = false;
 }

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-struct Module;
+#include "shell/rendered_show.h"
 
 class CaptureSession {
  public:
@@ -27,8 +27,7 @@ class CaptureSession {
 
  private:
   void render_until(size_t segments);
-  Module* module_ = nullptr;
-  void* moduleBytes_ = nullptr;
+  RenderedShow show_;
   FILE* wav_ = nullptr;               // the audio so far, when a WAV is asked for
   uint64_t wavFrames_ = 0;
   bool wavOk_ = true;
