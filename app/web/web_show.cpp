@@ -8,18 +8,13 @@
 #include "music/playback.h"
 #include "music/render.h"
 #include "shell/crt_rand.h"
+#include "shell/fnv1a.h"
 #include "shell/rendered_show.h"
 #include "shell/shell.h"
 #include "web_backend.h"
 
 namespace {
 constexpr uint64_t kRate = 44100;
-
-uint32_t fnv1a(uint32_t hash, const void* data, size_t bytes) {
-  auto* p = static_cast<const uint8_t*>(data);
-  for (size_t i = 0; i < bytes; ++i) hash = (hash ^ p[i]) * 16777619u;
-  return hash;
-}
 }  // namespace
 
 bool WebShow::start() {
@@ -27,7 +22,7 @@ bool WebShow::start() {
   rendered_show_start(&show_);
   segments_ = 0;
   heard_ = 0;
-  pcmHash_ = 2166136261u;
+  pcmHash_ = kFnv1aBasis;
   lastPosition_ = 0xFFFF;
   time_ = 0;
   live_ = false;
@@ -50,7 +45,7 @@ void WebShow::render_until(uint64_t segments) {
     int32_t segment = state.writeSegment;
     render_segment();
     const int16_t* pcm = render_segment_pcm(segment);
-    pcmHash_ = fnv1a(pcmHash_, pcm, static_cast<size_t>(state.segmentFrames) * 4);
+    pcmHash_ = fnv1a(pcm, static_cast<size_t>(state.segmentFrames) * 4, pcmHash_);
     if (live_) web_audio_queue(pcm, state.segmentFrames);
     positions_[segments_ % kRing] = static_cast<uint16_t>(position_ring_entry(state, segment));
     ++segments_;
@@ -105,8 +100,10 @@ void WebShow::seek(int order) {
   show_.module->nextRow = 0;
 }
 
+uint64_t WebShow::pcm_frames() const { return segments_ * static_cast<uint64_t>(playback().segmentFrames); }
+
 uint32_t WebShow::frame_checksum() const {
   const FrameBuffer* frame = shell_frame_buffer();
   if (!frame->pixels) return 0;
-  return fnv1a(2166136261u, frame->pixels, static_cast<size_t>(frame->width) * static_cast<size_t>(frame->height) * 4);
+  return fnv1a(frame->pixels, static_cast<size_t>(frame->width) * static_cast<size_t>(frame->height) * 4);
 }

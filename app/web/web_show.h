@@ -6,6 +6,7 @@
 #pragma once
 #include <cstdint>
 
+#include "shell/fnv1a.h"
 #include "shell/rendered_show.h"
 
 class WebShow {
@@ -27,11 +28,10 @@ class WebShow {
   void seek(int order);
 
   uint16_t position() const { return lastPosition_; }
-  uint32_t time_ms() const { return time_; }
   uint64_t heard_frames() const { return heard_; }
   uint32_t frame_checksum() const;        // FNV-1a over the frame's bytes, as the capture tool prints
   uint32_t pcm_checksum() const { return pcmHash_; }  // FNV-1a over every PCM byte rendered
-  uint64_t pcm_frames() const { return segments_ * 884; }
+  uint64_t pcm_frames() const;
   bool started() const { return started_; }
 
  private:
@@ -44,7 +44,7 @@ class WebShow {
   uint16_t positions_[kRing] = {};  // position after rendering segment n, at n % kRing
   uint64_t segments_ = 0;           // rendered since start
   uint64_t heard_ = 0;
-  uint32_t pcmHash_ = 2166136261u;
+  uint32_t pcmHash_ = kFnv1aBasis;
   uint16_t lastPosition_ = 0xFFFF;
   uint32_t time_ = 0;
   double liveStartMs_ = 0;

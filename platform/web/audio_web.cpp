@@ -4,13 +4,10 @@
 #include "web_backend.h"
 
 extern "C" {
-int k417_web_audio_ready();
 void k417_web_audio_queue(const int16_t* frames, int32_t count);
 double k417_web_audio_heard();
 void k417_web_audio_restart();
 }
-
-bool web_audio_ready() { return k417_web_audio_ready() != 0; }
 
 void web_audio_queue(const int16_t* frames, int32_t count) {
   if (frames && count > 0) k417_web_audio_queue(frames, count);

@@ -1,7 +1,7 @@
 // The display on the web: the frame goes to the page's canvas at its own size, the page scales it
 // by whole factors; the title and the icon become the page's title and favicon.
-// Subtle: full screen needs the viewer's gesture, so the show's own request at start-up is kept
-// but not acted on; the page toggles full screen on a double click or F.
+// Subtle: full screen needs the viewer's gesture, so the show's own requests (at start-up and on
+// Alt+Enter) are not acted on; the page toggles full screen on a double click or F.
 #include <cstdlib>
 #include <cstring>
 
@@ -26,7 +26,6 @@ struct WebDisplay {
   bool open = false;
   int width = 0, height = 0;
   uint8_t* rgba = nullptr;  // the canvas's byte order: R G B A
-  bool wantFullscreen = false;
   WebIcon icon{};
 };
 WebDisplay g_display;
@@ -58,8 +57,8 @@ bool display_open(const DisplayRequest* request) {
 
 DisplayWindow display_window() { return g_display.open ? &g_display : nullptr; }
 
-void display_set_fullscreen(bool want) { g_display.wantFullscreen = want; }
-void display_switch_mode(bool fullscreen) { g_display.wantFullscreen = fullscreen; }
+void display_set_fullscreen(bool) {}
+void display_switch_mode(bool) {}
 
 void display_present(const uint32_t* pixels) {
   WebDisplay& d = g_display;
@@ -80,7 +79,6 @@ void display_close() {
   WebDisplay& d = g_display;
   if (!d.open) return;
   d.open = false;
-  d.wantFullscreen = false;
   k417_web_canvas_close();
 }
 

@@ -144,11 +144,6 @@ var LibraryK417Web = {
     if (page.stopped) page.stopped(code);
   },
 
-  k417_web_audio_ready: function() {
-    var a = K417Web.audio;
-    return a && a.context.state === 'running' ? 1 : 0;
-  },
-
   k417_web_audio_queue: function(frames, count) {
     var a = K417Web.audio;
     if (!a) return;

@@ -4,9 +4,6 @@
 #pragma once
 #include <cstdint>
 
-// True once the page has a running AudioContext at 44,100 Hz with its player node (the page
-// creates it in answer to the viewer's click or key, as browsers require).
-bool web_audio_ready();
 // Appends stereo frames (left, right, ...) to what plays after everything queued before.
 void web_audio_queue(const int16_t* frames, int32_t count);
 // Stereo frames the device has played since the last restart (the music the viewer hears).

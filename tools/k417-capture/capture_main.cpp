@@ -11,6 +11,7 @@
 
 #include "capture_session.h"
 #include "png_writer.h"
+#include "shell/fnv1a.h"
 #include "y4m_writer.h"
 
 namespace {
@@ -83,12 +84,6 @@ bool parse(int argc, char** argv, Options& o) {
   return true;
 }
 
-uint32_t fnv1a(const uint32_t* pixels, size_t count) {
-  uint32_t hash = 2166136261u;
-  auto* bytes = reinterpret_cast<const uint8_t*>(pixels);
-  for (size_t i = 0; i < count * 4; ++i) hash = (hash ^ bytes[i]) * 16777619u;
-  return hash;
-}
 
 void draw_progress(long frame, uint32_t position) {
   int order = position >> 8;
@@ -153,7 +148,7 @@ int main(int argc, char** argv) {
     if (!session.frame(frame, o.fps, &position)) break;
     const uint32_t* pixels = session.pixels();
     if (o.checksums)
-      std::printf("%ld %04X %u %08X\n", frame, position, session.time_ms(), fnv1a(pixels, session.pixel_count()));
+      std::printf("%ld %04X %u %08X\n", frame, position, session.time_ms(), fnv1a(pixels, session.pixel_count() * 4));
     bool inRange = frame >= o.firstFrame && (o.lastFrame < 0 || frame <= o.lastFrame);
     if (!o.pngDir.empty() && inRange && (frame - o.firstFrame) % o.pngEvery == 0) {
       char name[64];
